@@ -1,0 +1,73 @@
+// The calculator dialog's logic: calculation state, number entry, display, arithmetic, keyboard
+// map and command buttons. It sees its dialog only through ControlSurface; no widget in here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ControlSurface.h"
+
+namespace zarnetcalc::calculator {
+
+// Keypad indexes of the cmdKeypad control array.
+namespace key {
+inline constexpr std::int16_t k00 = 10;
+inline constexpr std::int16_t kPoint = 11;
+inline constexpr std::int16_t kMultiply = 12;
+inline constexpr std::int16_t kDivide = 13;
+inline constexpr std::int16_t kSubtract = 14;
+inline constexpr std::int16_t kAdd = 15;
+inline constexpr std::int16_t kOpenParen = 16;
+inline constexpr std::int16_t kCloseParen = 17;
+inline constexpr std::int16_t kEquals = 18;
+inline constexpr std::int16_t kPercent = 19;
+}  // namespace key
+
+// The whole state of one calculation. Names are the dialog's own field names.
+struct CalculationState {
+    double dblAccumulator = 0;    // the running result
+    double dblOperand = 0;        // the display value when an operator was last applied
+    std::string strPendingOp;     // "*", "/", "+", "-", "%" or ""
+    bool blnNewEntry = false;     // an operator was just applied; the next digit starts anew
+    std::string strDisplayFormat; // "0." and 1 to 8 zeros, or "" for none
+    bool blnFixPending = false;   // FIX was pressed; the next digit key sets the decimals
+    std::string strIntPart;       // integer digits being entered, as typed
+    std::string strFracPart;      // fraction digits being entered, as typed
+    bool blnDecimalMode = false;  // the point key has been used: results show their fraction
+    bool blnInIntPart = false;    // digits go to strIntPart (true) or strFracPart (false)
+    bool blnPointPending = false; // the point key was pressed for the number now being entered
+};
+
+class Calculator {
+public:
+    explicit Calculator(ControlSurface& controls) : ui_(controls) {}
+
+    const CalculationState& State() const { return s_; }
+
+    // Event handlers of the dialog.
+    void Form_Load();
+    void cmdKeypad_Click(std::int16_t& Index);  // the FIX step may write 8 back into Index
+    void cmdFix_Click();
+    void cmdCLR_Click();
+    void cmdAC_Click();
+    void cmdDone_Click();
+    void cmdCancel_Click();
+    void cmdTmp_Click();
+    void cmdAbout_Click();
+    void Timer1_Timer();
+    void Form_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
+    void Form_KeyPress(std::int16_t& KeyAscii);
+
+private:
+    void ResetCalculator();
+    void RefreshDisplay();
+    void SplitAccumulator();
+    void UnlockControls();
+    void LockForError();
+    void ApplyOperator(std::string& op);
+
+    ControlSurface& ui_;
+    CalculationState s_;
+};
+
+}  // namespace zarnetcalc::calculator

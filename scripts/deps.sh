@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the tools need, but only those missing.
+# Sourced by the other scripts; runs apt-get as root or through sudo.
+set -euo pipefail
+
+zc_packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev   # Qt 6 Core, Gui, Widgets, Test
+    libbenchmark-dev                            # bench/
+    clang libclang-rt-14-dev                    # fuzz/ and the sanitizer build
+    xvfb xauth fonts-dejavu-core                # screenshots and benchmarks on a real X server
+    valgrind                                    # memory figures in bench/
+)
+
+zc_install_missing() {
+    local missing=()
+    for p in "${zc_packages[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
