@@ -1,1 +1,437 @@
-// placeholder
+// The calculator dialog: one loop builds the controls of the layout table, each bound to its
+// handler in the logic; key preview hands every key to the logic before the focused control.
+// What the keys and buttons do is the logic's business (calculator/Calculator.h).
+#include "forms/frmCalculator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+
+#include "forms/CalculatorLayout.h"
+#include "forms/KeyTranslation.h"
+#include "forms/frmAbout.h"
+
+namespace zarnetcalc::forms {
+namespace {
+
+using layout::ControlDef;
+using layout::ControlKind;
+using layout::ControlRole;
+using layout::TwipsToPixels;
+
+constexpr float kTwips = layout::kTwipsPerPixel;
+
+QRect PixelRect(const ControlDef& def) {
+    const int left = TwipsToPixels(def.left);
+    const int top = TwipsToPixels(def.top);
+    const int right = TwipsToPixels(def.left + def.width);
+    const int bottom = TwipsToPixels(def.top + def.height);
+    return {left, top, right - left, bottom - top};
+}
+
+QString ObjectName(const ControlDef& def) {
+    QString name = QString::fromLatin1(def.name);
+    if (def.index >= 0) {
+        name += QLatin1Char('(') + QString::number(def.index) + QLatin1Char(')');
+    }
+    return name;
+}
+
+// The named family where the system has it, else the dialog's own font, at the given size.
+QFont NamedFont(const QFont& dialogFont, const QString& family, qreal points) {
+    QFont font = dialogFont;
+    if (QFontDatabase::hasFamily(family)) {
+        font.setFamily(family);
+    }
+    font.setPointSizeF(points);
+    return font;
+}
+
+// Pure green on black in every state: the display stays readable while the error lockout has
+// disabled it.
+void PaintGreenOnBlack(QLabel* label) {
+    QPalette palette = label->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::WindowText, QColor(0, 255, 0));
+        palette.setColor(group, QPalette::Window, Qt::black);
+    }
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+// A yellow question mark with a dark outline, drawn at 16x16 and at the sizes high-DPI
+// screens ask for, so it is sharp at 150 % and 200 %.
+QIcon QuestionMarkIcon() {
+    QIcon icon;
+    for (int scale : {1, 2, 3}) {
+        QPixmap pixmap(16 * scale, 16 * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
+        QFont font;
+        font.setBold(true);
+        font.setPixelSize(15);
+        QPainterPath path;
+        path.addText(0, 0, font, QStringLiteral("?"));
+        const QRectF bounds = path.boundingRect();
+        path.translate(8 - bounds.center().x(), 8 - bounds.center().y());
+        painter.setPen(QPen(QColor(64, 64, 0), 1.0));
+        painter.setBrush(QColor(255, 255, 0));
+        painter.drawPath(path);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+// Keeps a position in twips finite and well inside the range of pixel coordinates.
+int TwipsToPosition(float twips, int current) {
+    if (!std::isfinite(twips)) {
+        return current;
+    }
+    constexpr float kLimit = 1.0e6f;  // pixels; far beyond any virtual desktop
+    return static_cast<int>(std::lround(std::clamp(twips / kTwips, -kLimit, kLimit)));
+}
+
+}  // namespace
+
+frmCalculator::frmCalculator(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName(QStringLiteral("frmCalculator"));
+    setWindowTitle(QStringLiteral("Calculator"));
+    setFixedSize(TwipsToPixels(layout::kClientWidth), TwipsToPixels(layout::kClientHeight));
+    BuildControls();
+    installEventFilter(this);  // keys sent to the dialog itself are previewed too
+    logic_.Form_Load();
+}
+
+frmCalculator::~frmCalculator() = default;
+
+void frmCalculator::BuildControls() {
+    const QFont dialogFont = font();
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    controls_.reserve(layout::kControls.size());
+
+    for (const ControlDef& def : layout::kControls) {
+        if (def.kind == ControlKind::Timer) {
+            // Designed enabled; the reset in Form_Load stops it again before the first tick.
+            Timer1_ = new QTimer(this);
+            Timer1_->setObjectName(ObjectName(def));
+            Timer1_->setInterval(1);
+            connect(Timer1_, &QTimer::timeout, this, [this] { logic_.Timer1_Timer(); });
+            Timer1_->start();
+            controls_.push_back({nullptr, Timer1_});
+            continue;
+        }
+
+        QWidget* widget = nullptr;
+        if (def.kind == ControlKind::Button) {
+            auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
+            // No default button: Enter belongs to whichever button has the focus.
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            button->setFocusPolicy(Qt::StrongFocus);
+            widget = button;
+            tabOrder.emplace_back(def.tabIndex, button);
+        } else {
+            auto* label = new QLabel(this);
+            label->setFocusPolicy(Qt::NoFocus);
+            widget = label;
+        }
+        widget->setObjectName(ObjectName(def));
+        widget->setAccessibleName(QString::fromLatin1(def.accessibleName));
+        if (def.index >= 0) {
+            widget->setProperty("Index", static_cast<int>(def.index));
+        }
+        widget->setGeometry(PixelRect(def));
+        widget->installEventFilter(this);
+        controls_.push_back({widget, nullptr});
+
+        auto* button = qobject_cast<QPushButton*>(widget);
+        auto* label = qobject_cast<QLabel*>(widget);
+        auto onClick = [this, button](auto handler) {
+            connect(button, &QPushButton::clicked, this, [this, handler] { (logic_.*handler)(); });
+        };
+        switch (def.role) {
+            case ControlRole::About:
+                button->setIcon(QuestionMarkIcon());
+                button->setIconSize(QSize(16, 16));
+                onClick(&calculator::Calculator::cmdAbout_Click);
+                break;
+            case ControlRole::Timer:
+                break;  // built above
+            case ControlRole::Keypad: {
+                cmdKeypad_[def.index] = button;
+                const std::int16_t index = def.index;
+                connect(button, &QPushButton::clicked, this, [this, index] {
+                    std::int16_t Index = index;  // the handler may write into its argument
+                    logic_.cmdKeypad_Click(Index);
+                });
+                break;
+            }
+            case ControlRole::Fix:
+                onClick(&calculator::Calculator::cmdFix_Click);
+                break;
+            case ControlRole::Done:
+                cmdDone_ = button;
+                onClick(&calculator::Calculator::cmdDone_Click);
+                break;
+            case ControlRole::Clear:
+                onClick(&calculator::Calculator::cmdCLR_Click);
+                break;
+            case ControlRole::AllClear:
+                cmdAC_ = button;
+                onClick(&calculator::Calculator::cmdAC_Click);
+                break;
+            case ControlRole::Cancel:
+                cmdCancel_ = button;
+                onClick(&calculator::Calculator::cmdCancel_Click);
+                break;
+            case ControlRole::Tmp:
+                cmdTmp_ = button;
+                onClick(&calculator::Calculator::cmdTmp_Click);
+                break;
+            case ControlRole::ErrorCode:
+                break;
+            case ControlRole::SubDisplay:
+                PaintGreenOnBlack(label);
+                label->setFont(NamedFont(dialogFont, QStringLiteral("Abadi MT Condensed"), 7.8));
+                label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+                if (def.index == 0) {
+                    lblSubDisplay0_ = label;
+                }
+                break;
+            case ControlRole::Display:
+                txtDisplay_ = label;
+                PaintGreenOnBlack(label);
+                label->setFont(NamedFont(dialogFont, QStringLiteral("MS Sans Serif"), 9.6));
+                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                label->setFrameStyle(QFrame::Box | QFrame::Plain);
+                label->setLineWidth(1);
+                label->setMargin(2);
+                label->setTextFormat(Qt::PlainText);
+                break;
+        }
+    }
+
+    // The indicators sit in front of the display's left end; the hidden buttons lie behind
+    // the "=" key, out of the mouse's reach.
+    for (const Control& control : controls_) {
+        if (control.widget != nullptr && control.widget->objectName().startsWith("lblSubDisplay")) {
+            control.widget->raise();
+        }
+    }
+    cmdCancel_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
+    cmdTmp_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
+
+    std::stable_sort(tabOrder.begin(), tabOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) {
+        setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    }
+    // The dialog opens with the focus on the first control in tab order: the "1" key.
+    if (!tabOrder.empty()) {
+        tabOrder.front().second->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QString frmCalculator::Tag() const {
+    return QString::fromStdString(tag_);
+}
+
+QString frmCalculator::DisplayText() const {
+    return txtDisplay_->text();
+}
+
+void frmCalculator::SetDisplayText(const QString& text) {
+    display_ = text.toStdString();
+    txtDisplay_->setText(text);
+}
+
+calculator::Calculator& frmCalculator::Logic() {
+    return logic_;
+}
+
+float frmCalculator::Left() const {
+    return static_cast<float>(frameGeometry().x()) * kTwips;
+}
+
+void frmCalculator::setLeft(float twips) {
+    move(TwipsToPosition(twips, pos().x()), pos().y());
+}
+
+float frmCalculator::Top() const {
+    return static_cast<float>(frameGeometry().y()) * kTwips;
+}
+
+void frmCalculator::setTop(float twips) {
+    move(pos().x(), TwipsToPosition(twips, pos().y()));
+}
+
+float frmCalculator::Width() const {
+    return static_cast<float>(frameGeometry().width()) * kTwips;
+}
+
+float frmCalculator::Height() const {
+    return static_cast<float>(frameGeometry().height()) * kTwips;
+}
+
+void frmCalculator::reject() {
+    cmdCancel_->click();  // no effect while cmdCancel is disabled, as for any button
+}
+
+bool frmCalculator::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            // A key a control ignores travels on to the dialog: preview it only where it was
+            // first delivered.
+            if (watched != this) {
+                previewed_ = event;
+                PreviewKey(*static_cast<QKeyEvent*>(event));
+            } else if (std::exchange(previewed_, nullptr) != event) {
+                PreviewKey(*static_cast<QKeyEvent*>(event));
+            }
+            break;
+        case QEvent::KeyRelease:
+            previewed_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);  // never swallowed
+}
+
+void frmCalculator::PreviewKey(const QKeyEvent& event) {
+    const KeyCodes codes = TranslateKey(event);
+    if (codes.keyDown != 0) {
+        std::int16_t KeyCode = codes.keyDown;
+        logic_.Form_KeyDown(KeyCode, codes.shift);
+    }
+    if (codes.keyPress != 0 && isVisible()) {  // F2 may have ended the dialog in between
+        std::int16_t KeyAscii = codes.keyPress;
+        logic_.Form_KeyPress(KeyAscii);
+    }
+}
+
+void frmCalculator::keyPressEvent(QKeyEvent* event) {
+    // Enter (main or keypad) clicks the focused button; with the focus on cmdTmp that is "=".
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+            button != nullptr && button->isEnabled()) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);  // Esc: reject(), which clicks cmdCancel
+}
+
+void frmCalculator::closeEvent(QCloseEvent* event) {
+    // The title bar has no close button and the user leaves only through Close, F2 or Esc, so a
+    // close request from the window system is refused. A close() from the host's own code just
+    // hides the dialog and leaves the tag as it is.
+    if (event->spontaneous()) {
+        event->ignore();
+    } else {
+        event->accept();
+    }
+}
+
+void frmCalculator::SetControlEnabled(const Control& control, bool enabled) {
+    if (control.widget != nullptr) {
+        control.widget->setEnabled(enabled);
+    } else if (enabled) {
+        control.timer->start();  // a timer's "enabled" is whether it runs
+    } else {
+        control.timer->stop();
+    }
+}
+
+void frmCalculator::ShowDisplay(std::string_view text) {
+    if (text == display_) {
+        return;  // a key that changes nothing costs no repaint
+    }
+    display_.assign(text);
+    txtDisplay_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+// --- the control operations the logic calls ---
+
+std::string frmCalculator::Surface::DisplayText() const {
+    return d_.display_;
+}
+
+void frmCalculator::Surface::SetDisplayText(std::string_view text) {
+    d_.ShowDisplay(text);
+}
+
+void frmCalculator::Surface::SetIndicatorText(std::string_view text) {
+    d_.lblSubDisplay0_->setText(
+        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+std::string frmCalculator::Surface::Tag() const {
+    return d_.tag_;
+}
+
+void frmCalculator::Surface::SetTag(std::string_view text) {
+    d_.tag_.assign(text);
+}
+
+std::size_t frmCalculator::Surface::ControlCount() const {
+    return d_.controls_.size();
+}
+
+void frmCalculator::Surface::SetControlEnabled(std::size_t index, bool enabled) {
+    if (index < d_.controls_.size()) {
+        d_.SetControlEnabled(d_.controls_[index], enabled);
+    }
+}
+
+void frmCalculator::Surface::SetEnabled(calculator::NamedControl control, bool enabled) {
+    using calculator::NamedControl;
+    switch (control) {
+        case NamedControl::cmdAC:
+            d_.cmdAC_->setEnabled(enabled);
+            break;
+        case NamedControl::cmdDone:
+            d_.cmdDone_->setEnabled(enabled);
+            break;
+        case NamedControl::cmdCancel:
+            d_.cmdCancel_->setEnabled(enabled);
+            break;
+        case NamedControl::cmdTmp:
+            d_.cmdTmp_->setEnabled(enabled);
+            break;
+        case NamedControl::Timer1:
+            d_.SetControlEnabled(Control{nullptr, d_.Timer1_}, enabled);
+            break;
+    }
+}
+
+void frmCalculator::Surface::FocusTmp() {
+    d_.cmdTmp_->setFocus(Qt::OtherFocusReason);
+}
+
+void frmCalculator::Surface::HideDialog() {
+    d_.hide();
+}
+
+void frmCalculator::Surface::ShowAboutBox() {
+    forms::ShowAboutBox(&d_);
+}
+
+}  // namespace zarnetcalc::forms

@@ -1,0 +1,114 @@
+// The calculator dialog on Qt Widgets: builds the controls from the layout table, binds them to
+// the calculator logic and delivers keys to it. The logic itself lives in calculator/.
+//
+// Use (the component does this):
+//     zarnetcalc::forms::frmCalculator dlg(owner);  // controls built, Form_Load run
+//     dlg.setProperty("Left", 1500.0f);            // twips
+//     dlg.SetDisplayText("0");
+//     dlg.exec();                                  // ends when Close, F2 or Esc hides it
+//     QString outcome = dlg.Tag(), figure = dlg.DisplayText();
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QDialog>
+#include <QString>
+
+#include "calculator/Calculator.h"
+#include "calculator/ControlSurface.h"
+
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace zarnetcalc::forms {
+
+class frmCalculator : public QDialog {
+    Q_OBJECT
+    // Geometry in twips (15 per logical pixel). Left/Top: the window's outer position on the
+    // virtual desktop; Width/Height: its outer size, frame included where the platform has one.
+    Q_PROPERTY(float Left READ Left WRITE setLeft)
+    Q_PROPERTY(float Top READ Top WRITE setTop)
+    Q_PROPERTY(float Width READ Width)
+    Q_PROPERTY(float Height READ Height)
+
+  public:
+    explicit frmCalculator(QWidget* parent = nullptr);  // builds every control, then Form_Load
+    ~frmCalculator() override;
+
+    QString Tag() const;
+    QString DisplayText() const;
+    void SetDisplayText(const QString& text);
+    calculator::Calculator& Logic();
+
+    float Left() const;
+    void setLeft(float twips);
+    float Top() const;
+    void setTop(float twips);
+    float Width() const;
+    float Height() const;
+
+    // Esc ends up here: it clicks cmdCancel, whose handler sets the tag and hides the dialog.
+    void reject() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // The control operations the logic calls, answered by this dialog.
+    class Surface final : public calculator::ControlSurface {
+      public:
+        explicit Surface(frmCalculator& dialog) : d_(dialog) {}
+        std::string DisplayText() const override;
+        void SetDisplayText(std::string_view text) override;
+        void SetIndicatorText(std::string_view text) override;
+        std::string Tag() const override;
+        void SetTag(std::string_view text) override;
+        std::size_t ControlCount() const override;
+        void SetControlEnabled(std::size_t index, bool enabled) override;
+        void SetEnabled(calculator::NamedControl control, bool enabled) override;
+        void FocusTmp() override;
+        void HideDialog() override;
+        void ShowAboutBox() override;
+
+      private:
+        frmCalculator& d_;
+    };
+
+    // One entry of the control collection: a widget, or the timer (which has no widget).
+    struct Control {
+        QWidget* widget = nullptr;
+        QTimer* timer = nullptr;
+    };
+
+    void BuildControls();
+    void PreviewKey(const QKeyEvent& event);
+    void SetControlEnabled(const Control& control, bool enabled);
+    void ShowDisplay(std::string_view text);
+    void MoveTo(float leftTwips, float topTwips);
+
+    Surface surface_{*this};
+    calculator::Calculator logic_{surface_};
+    std::vector<Control> controls_;  // collection order of the layout table
+
+    QPushButton* cmdKeypad_[20] = {};
+    QPushButton* cmdAC_ = nullptr;
+    QPushButton* cmdDone_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+    QPushButton* cmdTmp_ = nullptr;
+    QLabel* txtDisplay_ = nullptr;
+    QLabel* lblSubDisplay0_ = nullptr;
+    QTimer* Timer1_ = nullptr;
+
+    std::string display_;  // txtDisplay's text, kept as the logic reads it
+    std::string tag_;
+    const QEvent* previewed_ = nullptr;  // a key previewed at a control, travelling on
+};
+
+}  // namespace zarnetcalc::forms
