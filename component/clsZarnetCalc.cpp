@@ -1,1 +1,191 @@
-// placeholder
+// clsZarnetCalc: the component's properties and Show, which runs one fresh calculator dialog
+// modally over the owner and turns the way it ended into Result, Cancelled and ErrorOccurred.
+// The dialog's controls and logic are forms/ and calculator/; the placement arithmetic is
+// PlaceOverOwner.cpp, fed here with the owner's and its screen's real geometry.
+#include "zarnetcalc/clsZarnetCalc.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+#include <cmath>
+#include <optional>
+
+#include "calculator/NumberText.h"
+#include "component/PlaceOverOwner.h"
+#include "forms/frmCalculator.h"
+
+namespace zarnetcalc {
+
+Error::Error(int number, const std::string& message)
+    : std::runtime_error(message), number_(number) {}
+
+int Error::Number() const noexcept {
+    return number_;
+}
+
+namespace {
+
+using component::kTwipsPerPixel;
+
+// A top-level widget's outer geometry, frame included where the platform reports one.
+class WindowGeometry final : public component::OwnerGeometry {
+  public:
+    explicit WindowGeometry(const QWidget& window) : r_(window.frameGeometry()) {}
+    float Left() const override { return static_cast<float>(r_.x()) * kTwipsPerPixel; }
+    float Top() const override { return static_cast<float>(r_.y()) * kTwipsPerPixel; }
+    float Width() const override { return static_cast<float>(r_.width()) * kTwipsPerPixel; }
+    float Height() const override { return static_cast<float>(r_.height()) * kTwipsPerPixel; }
+
+  private:
+    QRect r_;
+};
+
+class ScreenRect final : public component::ScreenGeometry {
+  public:
+    explicit ScreenRect(const QScreen& screen) : r_(screen.geometry()) {}
+    float Left() const override { return static_cast<float>(r_.x()) * kTwipsPerPixel; }
+    float Top() const override { return static_cast<float>(r_.y()) * kTwipsPerPixel; }
+    float Width() const override { return static_cast<float>(r_.width()) * kTwipsPerPixel; }
+    float Height() const override { return static_cast<float>(r_.height()) * kTwipsPerPixel; }
+
+  private:
+    QRect r_;
+};
+
+// Widgets may only be made on the thread of a QApplication; anything else would abort the host.
+void RequireGuiThread() {
+    const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (app == nullptr || QThread::currentThread() != app->thread())
+        throw Error(kErrInvalidCall,
+                    "Invalid procedure call or argument: Show must be called on the thread of a "
+                    "QApplication");
+}
+
+// Lets window managers keep the dialog above the owner's window and give it the focus.
+void MakeTransientFor(QWidget& dialog, const QWidget& owner) {
+    dialog.winId();  // creates the dialog's native window, so that it has a window handle
+    QWindow* ownerWindow = owner.window()->windowHandle();  // none while the owner was never shown
+    if (ownerWindow != nullptr && dialog.windowHandle() != nullptr)
+        dialog.windowHandle()->setTransientParent(ownerWindow);
+}
+
+}  // namespace
+
+clsZarnetCalc::clsZarnetCalc() {
+    Class_Initialize();
+}
+
+clsZarnetCalc::~clsZarnetCalc() = default;  // Class_Terminate: nothing of its own
+
+std::shared_ptr<clsZarnetCalc> clsZarnetCalc::Create() {
+    return std::shared_ptr<clsZarnetCalc>(new clsZarnetCalc());
+}
+
+void clsZarnetCalc::Class_Initialize() {
+    dblResult = 0;
+    blnCancelled = kFalse;
+    blnErrorOccurred = kFalse;
+}
+
+double clsZarnetCalc::Result() const {
+    auto self = shared_from_this();
+    return dblResult;
+}
+
+void clsZarnetCalc::setResult(double value) {
+    auto self = shared_from_this();
+    dblResult = value;
+}
+
+Flag clsZarnetCalc::Cancelled() const {
+    auto self = shared_from_this();
+    return blnCancelled;
+}
+
+Flag clsZarnetCalc::ErrorOccurred() const {
+    auto self = shared_from_this();
+    return blnErrorOccurred;
+}
+
+QWidget* clsZarnetCalc::MyOwner() const {
+    auto self = shared_from_this();
+    return frmOwner.data();
+}
+
+void clsZarnetCalc::setMyOwner(QWidget* owner) {
+    auto self = shared_from_this();
+    if (owner != nullptr && !owner->isWindow())
+        throw Error(kErrTypeMismatch, "Type mismatch");
+    frmOwner = owner;
+}
+
+void clsZarnetCalc::PlaceOverOwner(QObject& dialog) {
+    const QWidget* owner = frmOwner.data();
+    if (owner == nullptr)
+        throw Error(kErrObjectNotSet, "Object variable or With block variable not set");
+
+    const WindowGeometry ownerGeometry(*owner);
+    const QScreen* screen = owner->screen();  // the screen that holds the owner
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    std::optional<ScreenRect> screenGeometry;
+    if (screen != nullptr)
+        screenGeometry.emplace(*screen);
+
+    if (!component::PlaceOverOwner(dialog, ownerGeometry,
+                                   screenGeometry ? &*screenGeometry : nullptr))
+        throw Error(kErrNoSuchProperty, "Object doesn't support this property or method");
+}
+
+void clsZarnetCalc::Show() {
+    auto self = shared_from_this();
+    RequireGuiThread();
+
+    // A fresh dialog for every call, destroyed when the call ends, whichever way it ends.
+    auto dialog = std::make_unique<forms::frmCalculator>();
+    const QPointer<forms::frmCalculator> alive = dialog.get();
+
+    PlaceOverOwner(*dialog);  // fails before anything is shown when there is no owner
+    dblResult = 0;
+    dialog->SetDisplayText(QString::fromStdString(calculator::NumberToText(dblResult)));
+
+    dialog->setWindowModality(Qt::ApplicationModal);
+    MakeTransientFor(*dialog, *frmOwner);
+    dialog->exec();
+
+    if (alive.isNull()) {
+        // Someone destroyed the dialog inside the modal loop: nothing was confirmed.
+        (void)dialog.release();
+        dblResult = 0;
+        blnCancelled = kTrue;
+        blnErrorOccurred = kFalse;
+        return;
+    }
+
+    if (dialog->Tag() != QLatin1String("Cancelled")) {
+        // Any other tag is a normal end. A display that does not read back as a finite number
+        // ("Error", or an entry too long for a double) ends as an error.
+        const QString display = dialog->DisplayText();
+        std::optional<double> number;
+        if (display != QLatin1String("Error"))
+            number = calculator::TextToNumber(display.toStdString());
+        if (number && std::isfinite(*number)) {
+            dblResult = *number == 0 ? 0.0 : *number;  // never hands back a negative zero
+            blnErrorOccurred = kFalse;
+            blnCancelled = kFalse;
+        } else {
+            dblResult = 0;
+            blnCancelled = kFalse;
+            blnErrorOccurred = kTrue;
+        }
+    } else {
+        dblResult = 0;
+        blnCancelled = kTrue;
+        blnErrorOccurred = kFalse;
+    }
+}
+
+}  // namespace zarnetcalc

@@ -1,0 +1,106 @@
+// The public class of the ZarnetCalc library: a pop-up keypad calculator that a Qt Widgets host
+// opens modally over one of its windows. The dialog itself and its logic live inside the library.
+#pragma once
+
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "zarnetcalc/zarnetcalc_export.h"
+
+class QObject;
+class QWidget;
+
+namespace zarnetcalc {
+
+// A 16-bit boolean, as the component's flags are exposed: True is -1, False is 0.
+using Flag = std::int16_t;
+inline constexpr Flag kTrue = -1;
+inline constexpr Flag kFalse = 0;
+
+// An error a member returns to the host: a platform-style error number and its message (what()).
+class ZARNETCALC_EXPORT Error : public std::runtime_error {
+  public:
+    Error(int number, const std::string& message);
+    int Number() const noexcept;
+
+  private:
+    int number_;
+};
+
+inline constexpr int kErrInvalidCall = 5;       // "Invalid procedure call or argument"
+inline constexpr int kErrTypeMismatch = 13;     // "Type mismatch"
+inline constexpr int kErrObjectNotSet = 91;     // "Object variable or With block variable not set"
+inline constexpr int kErrNoSuchProperty = 438;  // "Object doesn't support this property or method"
+
+// The calculator component.
+//
+// Synchronous use, from a slot of the host's window:
+//
+//     auto calc = zarnetcalc::clsZarnetCalc::Create();
+//     calc->setMyOwner(this);          // a window: the calculator opens centred over it
+//     calc->Show();                    // modal: returns when the user closes the calculator
+//     if (calc->Cancelled())           // Esc
+//         ...
+//     else if (calc->ErrorOccurred())  // closed while the display read "Error"
+//         ...
+//     else
+//         use(calc->Result());         // the number on the display
+//
+// Show always opens at "0" (a value stored through setResult is not shown), and may be called any
+// number of times; each call builds a fresh dialog and destroys it before returning.
+//
+// The object is reference counted: hold it in the shared_ptr that Create returns. Every member
+// keeps the object alive for the length of its call, so a host may drop its last reference from
+// inside the modal loop (a timer, say) without destroying the object under Show. All members must
+// be called on the thread of the QApplication.
+//
+// Errors are thrown as zarnetcalc::Error: Show without an owner gives kErrObjectNotSet (the three
+// properties keep their values), setMyOwner with a widget that is not a window gives
+// kErrTypeMismatch (the owner is unchanged), and Show without a QApplication or from another
+// thread gives kErrInvalidCall. The component shows no message boxes of its own.
+class ZARNETCALC_EXPORT clsZarnetCalc : public std::enable_shared_from_this<clsZarnetCalc> {
+  public:
+    // A new object with Result 0 and both flags False.
+    static std::shared_ptr<clsZarnetCalc> Create();
+    ~clsZarnetCalc();
+
+    clsZarnetCalc(const clsZarnetCalc&) = delete;
+    clsZarnetCalc& operator=(const clsZarnetCalc&) = delete;
+
+    // The number the last Show ended with (0 after Esc or an error). Settable, but Show does not
+    // use a stored value: it starts from 0.
+    double Result() const;
+    void setResult(double value);
+
+    // kTrue when the last Show ended with Esc.
+    Flag Cancelled() const;
+
+    // kTrue when the last Show ended while the display read "Error" (or a text that is not a
+    // finite number).
+    Flag ErrorOccurred() const;
+
+    // The window the calculator opens over. nullptr when none is set or the window was destroyed.
+    QWidget* MyOwner() const;
+    // nullptr is accepted (no owner); a widget that is not a window throws kErrTypeMismatch.
+    void setMyOwner(QWidget* owner);
+
+    // Runs the calculator modally over the owner and sets Result, Cancelled and ErrorOccurred from
+    // the way it ended.
+    void Show();
+
+  private:
+    clsZarnetCalc();
+    void Class_Initialize();
+    void PlaceOverOwner(QObject& dialog);
+
+    // Fields in the component's declaration order.
+    Flag blnCancelled = kFalse;
+    double dblResult = 0;
+    QPointer<QWidget> frmOwner;
+    Flag blnErrorOccurred = kFalse;
+};
+
+}  // namespace zarnetcalc
