@@ -1,0 +1,37 @@
+// Shows the calculator dialog, types a short sum and saves the dialog as a PNG; used by
+// scripts/screenshot.sh for the README picture. Not installed.
+#include <QApplication>
+#include <QPixmap>
+#include <QTest>
+#include <QWindow>
+
+#include <cstdio>
+
+#include "forms/frmCalculator.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: zc_render_calculator OUTPUT.png [KEYS]\n");
+        return 2;
+    }
+    const QString keys = args.size() > 2 ? args.at(2) : QStringLiteral("1234.5+");
+
+    zarnetcalc::forms::frmCalculator dialog;
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog)) {
+        std::fprintf(stderr, "the dialog was not shown\n");
+        return 1;
+    }
+    for (QChar ch : keys) {
+        QTest::keyClick(dialog.windowHandle(), ch.toLatin1());
+    }
+    QTest::qWait(50);
+    const QPixmap picture = dialog.grab();
+    if (!picture.save(args.at(1), "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(args.at(1)));
+        return 1;
+    }
+    return 0;
+}
