@@ -315,11 +315,15 @@ bool frmCalculator::eventFilter(QObject* watched, QEvent* event) {
 
 void frmCalculator::PreviewKey(const QKeyEvent& event) {
     const KeyCodes codes = TranslateKey(event);
+    const bool wasVisible = isVisible();
     if (codes.keyDown != 0) {
         std::int16_t KeyCode = codes.keyDown;
         logic_.Form_KeyDown(KeyCode, codes.shift);
     }
-    if (codes.keyPress != 0 && isVisible()) {  // F2 may have ended the dialog in between
+    if (wasVisible && !isVisible()) {
+        return;  // the key ended the dialog (F2): nothing more is typed into it
+    }
+    if (codes.keyPress != 0) {
         std::int16_t KeyAscii = codes.keyPress;
         logic_.Form_KeyPress(KeyAscii);
     }
