@@ -1,1 +1,428 @@
-// placeholder
+// The calculator dialog's logic: number entry, display, the immediate-execution arithmetic with its
+// error lockout, the keyboard map and the command buttons. Widgets and key translation are forms/'.
+#include "Calculator.h"
+
+#include <cmath>
+
+#include "NumberText.h"
+
+namespace zarnetcalc::calculator {
+
+namespace {
+
+constexpr std::size_t kEntryCapacity = 64;  // typical entries never grow past it
+constexpr std::int16_t kMaxDecimals = 8;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Event handlers
+
+void Calculator::Form_Load() {
+    ResetCalculator();
+}
+
+void Calculator::cmdKeypad_Click(std::int16_t& Index) {
+    if (Index >= 0 && Index <= 9) {
+        if (s_.blnFixPending) {
+            FixDecimals(Index);  // leaves the focus where it was
+            return;
+        }
+        EnterDigit(Index);
+    } else {
+        switch (Index) {
+            case key::k00:
+                EnterDoubleZero();
+                break;
+            case key::kPoint:
+                EnterPoint();
+                break;
+            case key::kMultiply:
+                ApplyOperator("*");
+                break;
+            case key::kDivide:
+                ApplyOperator("/");
+                break;
+            case key::kSubtract:
+                ApplyOperator("-");
+                break;
+            case key::kAdd:
+                ApplyOperator("+");
+                break;
+            case key::kPercent:
+                ApplyOperator("%");
+                break;
+            case key::kEquals:  // repeats the pending operator, which stays pending
+                ApplyOperator(s_.strPendingOp);
+                break;
+            case key::kOpenParen:
+            case key::kCloseParen:
+                break;  // keys without a function: only the focus moves
+            default:
+                return;  // not a key at all
+        }
+    }
+    // Back to the hidden equals button, so that Enter means "=".
+    ui_.FocusTmp();
+}
+
+void Calculator::cmdFix_Click() {
+    ui_.SetIndicatorText("FIX");
+    s_.blnFixPending = true;
+    ui_.FocusTmp();
+}
+
+// Clear entry: discards only the number being typed, not the running result, the pending
+// operator or the part (integer or fraction) digits go to.
+void Calculator::cmdCLR_Click() {
+    ui_.SetDisplayText("0.00");
+    s_.strIntPart.clear();
+    s_.strFracPart.clear();
+    ui_.FocusTmp();
+}
+
+void Calculator::cmdAC_Click() {
+    ResetCalculator();
+    ui_.FocusTmp();
+}
+
+void Calculator::cmdDone_Click() {
+    ui_.SetTag("OK");
+    ui_.HideDialog();
+}
+
+void Calculator::cmdCancel_Click() {
+    ui_.SetTag("Cancelled");
+    ui_.HideDialog();
+}
+
+void Calculator::cmdTmp_Click() {
+    std::int16_t index = key::kEquals;
+    cmdKeypad_Click(index);
+}
+
+void Calculator::cmdAbout_Click() {
+    ui_.ShowAboutBox();
+}
+
+void Calculator::Timer1_Timer() {
+    ui_.SetEnabled(NamedControl::Timer1, false);
+    ui_.FocusTmp();
+}
+
+// Windows virtual-key codes. Shift is not looked at: the key translation delivers a main-keyboard
+// digit code only for a key that types that digit.
+void Calculator::Form_KeyDown(std::int16_t& KeyCode, std::int16_t /*Shift*/) {
+    const std::int16_t code = KeyCode;
+    std::int16_t index;
+    if (code >= 48 && code <= 57) {  // main keyboard 0 to 9
+        index = static_cast<std::int16_t>(code - 48);
+    } else if (code >= 96 && code <= 105) {  // numeric keypad 0 to 9
+        index = static_cast<std::int16_t>(code - 96);
+    } else if (code == 107) {
+        index = key::kAdd;
+    } else if (code == 109) {
+        index = key::kSubtract;
+    } else if (code == 106) {
+        index = key::kMultiply;
+    } else if (code == 111) {
+        index = key::kDivide;
+    } else if (code == 110) {
+        index = key::kPoint;
+    } else if (code == 113) {  // F2
+        cmdDone_Click();
+        return;
+    } else {
+        return;
+    }
+    cmdKeypad_Click(index);
+}
+
+// Character codes. A numeric-keypad operator or point also arrives here after Form_KeyDown; the
+// second call is harmless (an operator after an operator only sets the same one pending).
+void Calculator::Form_KeyPress(std::int16_t& KeyAscii) {
+    std::int16_t index;
+    switch (KeyAscii) {
+        case 37:  // %
+            index = key::kPercent;
+            break;
+        case 40:  // (
+            index = key::kOpenParen;
+            break;
+        case 41:  // )
+            index = key::kCloseParen;
+            break;
+        case 42:  // *
+            index = key::kMultiply;
+            break;
+        case 43:  // +
+            index = key::kAdd;
+            break;
+        case 45:  // -
+            index = key::kSubtract;
+            break;
+        case 46:  // .
+            index = key::kPoint;
+            break;
+        case 47:  // /
+            index = key::kDivide;
+            break;
+        default:
+            return;
+    }
+    cmdKeypad_Click(index);
+}
+
+// ---------------------------------------------------------------------------------------------
+// State, entry and display
+
+void Calculator::ResetCalculator() {
+    ui_.SetDisplayText("0");
+    ui_.SetIndicatorText("");
+
+    s_.dblAccumulator = 0;
+    s_.dblOperand = 0;
+    s_.strPendingOp.clear();
+    s_.blnNewEntry = false;
+    s_.blnFixPending = false;
+    s_.strDisplayFormat.clear();
+    s_.blnInIntPart = true;
+    s_.strIntPart.clear();
+    s_.strFracPart.clear();
+    s_.blnPointPending = false;
+    // blnDecimalMode survives: only FIX 0 turns decimal mode off.
+
+    s_.strIntPart.reserve(kEntryCapacity);
+    s_.strFracPart.reserve(kEntryCapacity);
+    text_.reserve(kEntryCapacity);
+    display_.reserve(kEntryCapacity);
+
+    ui_.SetTag("");
+    UnlockControls();
+}
+
+// Digits after an operator start a new number: "0." and the digit when the point came first
+// ("2 + . 5" enters 0.5), else the digit alone as the integer part.
+void Calculator::EnterDigit(std::int16_t digit) {
+    const char c = static_cast<char>('0' + digit);
+    if (s_.blnNewEntry) {
+        if (s_.blnPointPending) {
+            s_.strIntPart.assign(1, '0');
+            s_.blnInIntPart = false;
+            s_.strFracPart.assign(1, c);
+        } else {
+            s_.strIntPart.assign(1, c);
+            s_.blnInIntPart = true;
+        }
+        RefreshDisplay();
+        s_.blnNewEntry = false;
+    } else if (s_.blnInIntPart) {
+        s_.strIntPart.push_back(c);
+        RefreshDisplay();
+    } else {
+        s_.strFracPart.push_back(c);
+        RefreshDisplay();
+        s_.blnPointPending = false;
+    }
+}
+
+// "00" is appended as typed, leading zeros and all ("00" after reset shows 00).
+void Calculator::EnterDoubleZero() {
+    (s_.blnInIntPart ? s_.strIntPart : s_.strFracPart).append("00");
+    RefreshDisplay();
+    if (s_.blnNewEntry) {
+        s_.blnNewEntry = false;
+    }
+}
+
+// A second point repeats the same assignments and so changes nothing.
+void Calculator::EnterPoint() {
+    s_.blnInIntPart = false;
+    s_.blnDecimalMode = true;
+    s_.blnPointPending = true;
+    RefreshDisplay();
+}
+
+void Calculator::RefreshDisplay() {
+    if (s_.strIntPart.empty()) {
+        s_.strIntPart.assign(1, '0');
+    }
+    if (const std::optional<int> decimals = FormatDecimals(s_.strDisplayFormat)) {
+        text_.assign(s_.strIntPart);
+        if (s_.blnDecimalMode) {
+            text_.push_back('.');
+            text_.append(s_.strFracPart);
+        }
+        const TextNumber entry = ParseNumberText(text_);
+        if (entry.status != TextNumberStatus::ok) {
+            ShowError();  // an entry too long for a double cannot be formatted
+            return;
+        }
+        FormatFixed(entry.value, *decimals, display_);
+        ui_.SetDisplayText(display_);
+    } else if (!s_.blnDecimalMode) {
+        ui_.SetDisplayText(s_.strIntPart);  // as typed: keys 0, 0, 7 show 007
+    } else {
+        display_.assign(s_.strIntPart);
+        display_.push_back('.');
+        display_.append(s_.strFracPart);
+        ui_.SetDisplayText(display_);
+    }
+}
+
+// Splits the running result's text at its first point, whatever follows: -2.5 gives "-2" and "5",
+// 1.5E+20 gives "1" and "5E+20". Without decimal mode the fraction text is left alone.
+void Calculator::SplitAccumulator() {
+    NumberToText(s_.dblAccumulator, text_);
+    const std::size_t p = text_.find('.');
+    if (p != std::string::npos) {
+        s_.strIntPart.assign(text_, 0, p);
+    } else {
+        s_.strIntPart.assign(text_);
+    }
+    if (s_.blnDecimalMode) {
+        if (p != std::string::npos) {
+            s_.strFracPart.assign(text_, p + 1);
+        } else {
+            s_.strFracPart.clear();
+        }
+    }
+}
+
+// FIX then n. A running result of 0 is first replaced by the number being entered; any other
+// running result is shown instead of the entry ("5 + 3 = 7 FIX 2" shows 8.00).
+void Calculator::FixDecimals(std::int16_t& Index) {
+    if (Index > kMaxDecimals) {
+        Index = kMaxDecimals;  // also in the caller's variable
+    }
+    if (s_.dblAccumulator == 0 && !RebuildAccumulator()) {
+        ShowError();
+        return;
+    }
+    if (Index == 0) {
+        s_.strDisplayFormat.clear();
+        ui_.SetIndicatorText("");
+        // Rounded as the user reads it: a result shown as 11.5 gives 12 even when the double
+        // behind it lies a little below 11.5.
+        NumberToText(s_.dblAccumulator, text_);
+        s_.dblAccumulator = RoundHalfEven(ParseNumberText(text_).value);
+        s_.blnDecimalMode = false;
+    } else {
+        s_.strDisplayFormat.assign("0.");
+        s_.strDisplayFormat.append(static_cast<std::size_t>(Index), '0');
+        // The indicator keeps the "FIX" that the FIX key put there.
+    }
+    SplitAccumulator();
+    RefreshDisplay();
+    s_.blnFixPending = false;
+}
+
+// dblAccumulator := the number being entered, an empty part counting as 0. False, with nothing
+// changed, when the entry cannot be read as a double.
+bool Calculator::RebuildAccumulator() {
+    text_.assign(s_.strIntPart.empty() ? std::string_view("0") : std::string_view(s_.strIntPart));
+    text_.push_back('.');  // "12." reads as 12
+    text_.append(s_.strFracPart);
+    const TextNumber entry = ParseNumberText(text_);
+    if (entry.status != TextNumberStatus::ok) {
+        return false;
+    }
+    s_.dblAccumulator = entry.value;
+    return true;
+}
+
+void Calculator::UnlockControls() {
+    const std::size_t count = ui_.ControlCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        ui_.SetControlEnabled(i, true);
+    }
+    ui_.SetEnabled(NamedControl::Timer1, false);  // the focus timer never runs in normal use
+}
+
+void Calculator::LockForError() {
+    const std::size_t count = ui_.ControlCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        ui_.SetControlEnabled(i, false);
+    }
+    ui_.SetEnabled(NamedControl::cmdAC, true);
+    ui_.SetEnabled(NamedControl::cmdDone, true);
+    ui_.SetEnabled(NamedControl::cmdCancel, true);
+    ui_.SetEnabled(NamedControl::cmdTmp, true);
+}
+
+// The error state: "Error" on the display and only AC, Close and the two hidden buttons usable.
+// The calculation state is left as it was; AC ends the state.
+void Calculator::ShowError() {
+    ui_.SetDisplayText("Error");
+    LockForError();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arithmetic
+
+// An adding-machine chain without precedence: "5 + 3 * 2 =" shows 5, 8, 16. The pending operator
+// picks the row; "%" as op gives the percentage form: "200 + 10 %" gives 220, "200 - 10 %" 180,
+// "200 * 10 %" 20 and "200 / 10 %" 2000.
+void Calculator::ApplyOperator(std::string_view op) {
+    const std::string shown = ui_.DisplayText();
+    TextNumber b{TextNumberStatus::ok, 0};
+    if (!shown.empty()) {
+        b = ParseNumberText(shown);
+    }
+    if (b.status == TextNumberStatus::malformed) {
+        return;  // the display reads "Error" (or no number): nothing changes, the error stays
+    }
+
+    if (s_.blnNewEntry) {  // "+" then "*" only changes the pending operator
+        if (op.data() != s_.strPendingOp.data()) {
+            s_.strPendingOp.assign(op);
+        }
+        return;
+    }
+    if (b.status == TextNumberStatus::outOfRange) {
+        ShowError();  // a typed entry too long for a double
+        return;
+    }
+
+    s_.dblOperand = b.value;
+    const double a = s_.dblAccumulator;
+    const double operand = s_.dblOperand;
+    const bool percent = op == "%";
+    const std::string_view pending = s_.strPendingOp;
+    double result;
+    // Evaluated left to right as written: A / 100 first, then * B.
+    if (pending == "*") {
+        result = percent ? a / 100 * operand : operand * a;
+    } else if (pending == "/") {
+        if (operand == 0) {
+            ShowError();
+            return;
+        }
+        result = percent ? 100 / operand * a : a / operand;
+    } else if (pending == "+") {
+        result = percent ? a / 100 * operand + a : operand + a;
+    } else if (pending == "-") {
+        result = percent ? a - a / 100 * operand : a - operand;
+    } else {
+        result = operand;  // nothing pending (or "%"): the display becomes the running result
+    }
+    if (!std::isfinite(result)) {
+        ShowError();  // overflow: the same error state as a division by zero
+        return;
+    }
+    s_.dblAccumulator = result;
+
+    SplitAccumulator();
+    RefreshDisplay();
+    if (op.data() != s_.strPendingOp.data()) {
+        s_.strPendingOp.assign(op);
+    }
+    // The display keeps the result until the next digit starts a new number.
+    s_.strIntPart.clear();
+    s_.strFracPart.clear();
+    s_.blnInIntPart = true;
+    s_.blnNewEntry = true;
+    s_.blnPointPending = false;
+}
+
+}  // namespace zarnetcalc::calculator

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "ControlSurface.h"
 
@@ -25,21 +26,21 @@ inline constexpr std::int16_t kPercent = 19;
 
 // The whole state of one calculation. Names are the dialog's own field names.
 struct CalculationState {
-    double dblAccumulator = 0;    // the running result
-    double dblOperand = 0;        // the display value when an operator was last applied
-    std::string strPendingOp;     // "*", "/", "+", "-", "%" or ""
-    bool blnNewEntry = false;     // an operator was just applied; the next digit starts anew
-    std::string strDisplayFormat; // "0." and 1 to 8 zeros, or "" for none
-    bool blnFixPending = false;   // FIX was pressed; the next digit key sets the decimals
-    std::string strIntPart;       // integer digits being entered, as typed
-    std::string strFracPart;      // fraction digits being entered, as typed
-    bool blnDecimalMode = false;  // the point key has been used: results show their fraction
-    bool blnInIntPart = false;    // digits go to strIntPart (true) or strFracPart (false)
-    bool blnPointPending = false; // the point key was pressed for the number now being entered
+    double dblAccumulator = 0;     // the running result
+    double dblOperand = 0;         // the display value when an operator was last applied
+    std::string strPendingOp;      // "*", "/", "+", "-", "%" or ""
+    bool blnNewEntry = false;      // an operator was just applied; the next digit starts anew
+    std::string strDisplayFormat;  // "0." and 1 to 8 zeros, or "" for none
+    bool blnFixPending = false;    // FIX was pressed; the next digit key sets the decimals
+    std::string strIntPart;        // integer digits being entered, as typed
+    std::string strFracPart;       // fraction digits being entered, as typed
+    bool blnDecimalMode = false;   // the point key has been used: results show their fraction
+    bool blnInIntPart = false;     // digits go to strIntPart (true) or strFracPart (false)
+    bool blnPointPending = false;  // the point key was pressed for the number now being entered
 };
 
 class Calculator {
-public:
+  public:
     explicit Calculator(ControlSurface& controls) : ui_(controls) {}
 
     const CalculationState& State() const { return s_; }
@@ -58,16 +59,27 @@ public:
     void Form_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
     void Form_KeyPress(std::int16_t& KeyAscii);
 
-private:
+  private:
     void ResetCalculator();
     void RefreshDisplay();
     void SplitAccumulator();
     void UnlockControls();
     void LockForError();
-    void ApplyOperator(std::string& op);
+    // op is "*", "/", "+", "-", "%" or, for equals, a view of strPendingOp itself.
+    void ApplyOperator(std::string_view op);
+
+    void EnterDigit(std::int16_t digit);
+    void EnterDoubleZero();
+    void EnterPoint();
+    void FixDecimals(std::int16_t& Index);
+    bool RebuildAccumulator();
+    void ShowError();
 
     ControlSurface& ui_;
     CalculationState s_;
+    // Scratch texts, kept so that their capacity is reused from key to key.
+    std::string text_;     // number text of dblAccumulator, and composed entries
+    std::string display_;  // what RefreshDisplay shows when it is not strIntPart itself
 };
 
 }  // namespace zarnetcalc::calculator
