@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Renders the calculator dialog to a PNG (docs/calculator.png by default) on a virtual X server:
 # builds the small render tool if needed, shows the dialog, types a few keys and grabs it.
-# Usage: scripts/screenshot.sh [OUTPUT.png] [KEYS]; SCALE=1 for a 100 % picture (default 2).
+# Usage: scripts/screenshot.sh [OUTPUT.png] [KEYS, "F" for FIX]; SCALE=1 for a 100 % picture (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -9,7 +9,7 @@ zc_install_missing
 
 build=${BUILD_DIR:-build}
 out=${1:-docs/calculator.png}
-keys=${2:-1234.5+}
+keys=${2:-F21234.5+}  # FIX 2, then a sum begun
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
 cmake --build "$build" --parallel 2 --target zc_render_calculator
 mkdir -p "$(dirname "$out")"
