@@ -1,0 +1,77 @@
+// The About box's logic: its texts at load, OK, and starting the system-information tool found
+// through the registry. The window, its controls and the message box are left to forms/.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "about/Registry.h"
+
+namespace zarnetcalc::about {
+
+using Flag = std::int16_t;  // True = -1, False = 0
+inline constexpr Flag kTrue = -1;
+inline constexpr Flag kFalse = 0;
+
+inline constexpr const char* kUnavailableMessage = "System Information Is Unavailable At This Time";
+// Where the tool is looked for, under HKEY_LOCAL_MACHINE: first its full path, then its folder.
+inline constexpr const char* kSysInfoPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr const char* kSysInfoPathValue = "PATH";
+inline constexpr const char* kSysInfoDirKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+inline constexpr const char* kSysInfoDirValue = "MSINFO";
+inline constexpr const char* kSysInfoFileName = "MSINFO32.EXE";
+
+// What the logic does to the About box's controls.
+class AboutControls {
+  public:
+    virtual ~AboutControls() = default;
+    virtual void SetCaption(const std::string& text) = 0;  // the window title
+    virtual void SetTitle(const std::string& text) = 0;    // lblTitle
+    virtual void SetVersion(const std::string& text) = 0;  // lblVersion
+    virtual void Unload() = 0;                             // close and delete the box
+    // A message box with an OK button only.
+    virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
+};
+
+// Starting a program and testing for a file; tests put fakes here.
+struct SysInfoPlatform {
+    std::function<bool(const std::string& program)> StartProgram;  // true when it started
+    std::function<bool(const std::string& path)> FileExists;
+};
+
+// QProcess::startDetached with the path as the program, no arguments and no shell (an empty
+// path or one holding a NUL starts nothing), and QFileInfo's test for a file.
+SysInfoPlatform DefaultSysInfoPlatform();
+
+// Reads value SubKeyRef of key KeyName under KeyRoot into KeyVal, opening the key for reading
+// only. A string comes back without its trailing NUL, a 32-bit number as decimal text; any
+// other type, a missing key or value gives False and KeyVal "". Values of any length are read
+// whole.
+Flag GetKeyValue(const registry::RegKey& KeyRoot, const std::string& KeyName,
+                 const std::string& SubKeyRef, std::string& KeyVal);
+
+// The tool's file in the folder named by the second lookup: "<folder>\MSINFO32.EXE" on
+// Windows; elsewhere joined with "/", a trailing "/" or "\" of the folder dropped first.
+// "" for an empty folder.
+std::string SysInfoFilePath(const std::string& directory);
+
+class AboutLogic {
+  public:
+    explicit AboutLogic(AboutControls& controls,
+                        SysInfoPlatform platform = DefaultSysInfoPlatform());
+
+    void Form_Load();
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+    // The full path from the first lookup is started as it is (its file is not tested); else
+    // the folder from the second is tested for the tool's file; else, or when starting fails,
+    // the unavailable message.
+    void StartSysInfo();
+
+  private:
+    AboutControls& controls_;
+    SysInfoPlatform platform_;
+};
+
+}  // namespace zarnetcalc::about
