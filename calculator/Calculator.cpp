@@ -186,6 +186,7 @@ void Calculator::ResetCalculator() {
     s_.blnNewEntry = false;
     s_.blnFixPending = false;
     s_.strDisplayFormat.clear();
+    decimals_ = -1;
     s_.blnInIntPart = true;
     s_.strIntPart.clear();
     s_.strFracPart.clear();
@@ -247,7 +248,7 @@ void Calculator::RefreshDisplay() {
     if (s_.strIntPart.empty()) {
         s_.strIntPart.assign(1, '0');
     }
-    if (const std::optional<int> decimals = FormatDecimals(s_.strDisplayFormat)) {
+    if (decimals_ >= 0) {
         text_.assign(s_.strIntPart);
         if (s_.blnDecimalMode) {
             text_.push_back('.');
@@ -258,7 +259,7 @@ void Calculator::RefreshDisplay() {
             ShowError();  // an entry too long for a double cannot be formatted
             return;
         }
-        FormatFixed(entry.value, *decimals, display_);
+        FormatFixed(entry.value, decimals_, display_);
         ui_.SetDisplayText(display_);
     } else if (!s_.blnDecimalMode) {
         ui_.SetDisplayText(s_.strIntPart);  // as typed: keys 0, 0, 7 show 007
@@ -301,6 +302,7 @@ void Calculator::FixDecimals(std::int16_t& Index) {
     }
     if (Index == 0) {
         s_.strDisplayFormat.clear();
+        decimals_ = -1;
         ui_.SetIndicatorText("");
         // Rounded as the user reads it: a result shown as 11.5 gives 12 even when the double
         // behind it lies a little below 11.5.
@@ -310,6 +312,7 @@ void Calculator::FixDecimals(std::int16_t& Index) {
     } else {
         s_.strDisplayFormat.assign("0.");
         s_.strDisplayFormat.append(static_cast<std::size_t>(Index), '0');
+        decimals_ = Index;
         // The indicator keeps the "FIX" that the FIX key put there.
     }
     SplitAccumulator();

@@ -77,6 +77,7 @@ class Calculator {
 
     ControlSurface& ui_;
     CalculationState s_;
+    int decimals_ = -1;  // the decimals strDisplayFormat stands for, -1 while it is ""
     // Scratch texts, kept so that their capacity is reused from key to key.
     std::string text_;     // number text of dblAccumulator, and composed entries
     std::string display_;  // what RefreshDisplay shows when it is not strIntPart itself

@@ -55,7 +55,7 @@ void NumberToText(double value, std::string& out) {
         return;
     }
     if (value == 0) {  // both zeros: no "-0"
-        out.assign("0");
+        out.assign(1, '0');
         return;
     }
     char buf[32];
