@@ -115,6 +115,10 @@ frmCalculator::frmCalculator(QWidget* parent)
     BuildControls();
     installEventFilter(this);  // keys sent to the dialog itself are previewed too
     logic_.Form_Load();
+    // The platform window exists from the start, so that the outer size and position (frame
+    // included, where the platform reports one) read the same before the dialog is placed and
+    // after it is shown.
+    create();
 }
 
 frmCalculator::~frmCalculator() = default;

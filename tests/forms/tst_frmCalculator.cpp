@@ -390,16 +390,25 @@ void tst_frmCalculator::hiddenButtonsOutOfMouseReach() {
 }
 
 void tst_frmCalculator::placementProperties() {
-    // Fixed client size of 2532 x 3612 twips, to the nearest pixel.
+    // A fixed client area of 2532 x 3612 twips, to the nearest pixel.
     QCOMPARE(dlg_->minimumSize(), dlg_->maximumSize());
-    QVERIFY(qAbs(dlg_->property("Width").toFloat() - 2532) <= 7.5f);
-    QVERIFY(qAbs(dlg_->property("Height").toFloat() - 3612) <= 7.5f);
+    QVERIFY(qAbs(dlg_->width() * 15 - 2532) <= 7);
+    QVERIFY(qAbs(dlg_->height() * 15 - 3612) <= 7);
+
+    // The outer size is known before the dialog is placed, and showing it does not change it,
+    // so placement code can centre it before the show.
+    const float width = dlg_->property("Width").toFloat();
+    const float height = dlg_->property("Height").toFloat();
+    QVERIFY(width >= dlg_->width() * 15.0f);
+    QVERIFY(height >= dlg_->height() * 15.0f);
 
     QVERIFY(dlg_->setProperty("Left", 1500.0f));
     QVERIFY(dlg_->setProperty("Top", 3000.0f));
     ShowDialog();
     QCOMPARE(dlg_->property("Left").toFloat(), 1500.0f);
     QCOMPARE(dlg_->property("Top").toFloat(), 3000.0f);
+    QCOMPARE(dlg_->property("Width").toFloat(), width);
+    QCOMPARE(dlg_->property("Height").toFloat(), height);
 
     // Nonsense leaves the window where it was.
     dlg_->setLeft(std::numeric_limits<float>::quiet_NaN());
