@@ -12,7 +12,7 @@ namespace zarnetcalc::calculator {
 enum class NamedControl { cmdAC, cmdDone, cmdCancel, cmdTmp, Timer1 };
 
 class ControlSurface {
-public:
+  public:
     virtual ~ControlSurface() = default;
 
     // txtDisplay, the green-on-black display label.
