@@ -1,0 +1,79 @@
+// The sample host window: how an application uses clsZarnetCalc, synchronously from a slot.
+#include "HostWindow.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "calculator/NumberText.h"
+#include "zarnetcalc/clsZarnetCalc.h"
+
+namespace zarnetcalc::demo {
+
+namespace {
+const char* TrueFalse(Flag flag) {
+    return flag != kFalse ? "True" : "False";
+}
+}  // namespace
+
+HostWindow::HostWindow(QWidget* parent) : QWidget(parent), calc_(clsZarnetCalc::Create()) {
+    setObjectName("HostWindow");
+    setWindowTitle("ZarnetCalc demo");
+
+    txtNumber_ = new QLineEdit("0", this);
+    txtNumber_->setObjectName("txtNumber");
+    txtNumber_->setReadOnly(true);
+    txtNumber_->setAlignment(Qt::AlignRight);
+
+    cmdCalculator_ = new QPushButton("&Calculator...", this);
+    cmdCalculator_->setObjectName("cmdCalculator");
+    cmdCalculator_->setDefault(true);
+    connect(cmdCalculator_, &QPushButton::clicked, this, &HostWindow::OpenCalculator);
+
+    lblOutcome_ = new QLabel("Press Calculator... to work out a number.", this);
+    lblOutcome_->setObjectName("lblOutcome");
+
+    auto* form = new QFormLayout;
+    form->addRow("&Number:", txtNumber_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(cmdCalculator_, 0, Qt::AlignRight);
+    layout->addWidget(lblOutcome_);
+    resize(360, 150);
+}
+
+HostWindow::~HostWindow() = default;
+
+void HostWindow::OpenCalculator() {
+    lastShowFailed_ = false;
+    try {
+        calc_->setMyOwner(this);
+        calc_->Show();
+    } catch (const Error& e) {
+        lastShowFailed_ = true;
+        lblOutcome_->setText(QString("The calculator failed: %1 (error %2).")
+                                 .arg(QString::fromStdString(e.what()))
+                                 .arg(e.Number()));
+        std::fprintf(stderr, "zarnetcalc-demo: Show failed: %s (error %d)\n", e.what(), e.Number());
+        std::fflush(stderr);
+        return;
+    }
+
+    const std::string result = calculator::NumberToText(calc_->Result());
+    if (calc_->Cancelled() != kFalse) {
+        lblOutcome_->setText("Cancelled: the number is unchanged.");
+    } else if (calc_->ErrorOccurred() != kFalse) {
+        lblOutcome_->setText("The calculation ended in an error: the number is unchanged.");
+    } else {
+        txtNumber_->setText(QString::fromStdString(result));
+        lblOutcome_->setText("Taken from the calculator.");
+    }
+    std::printf("Result=%s Cancelled=%s ErrorOccurred=%s\n", result.c_str(),
+                TrueFalse(calc_->Cancelled()), TrueFalse(calc_->ErrorOccurred()));
+    std::fflush(stdout);
+}
+
+}  // namespace zarnetcalc::demo

@@ -1,0 +1,41 @@
+// The sample host's main window: a read-only number field, a "Calculator..." button that opens
+// the calculator component over the window, and a line telling how the calculator ended.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zarnetcalc {
+class clsZarnetCalc;
+}
+
+namespace zarnetcalc::demo {
+
+class HostWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit HostWindow(QWidget* parent = nullptr);
+    ~HostWindow() override;
+
+    QPushButton* CalculatorButton() const { return cmdCalculator_; }
+    bool LastShowFailed() const { return lastShowFailed_; }
+
+  public slots:
+    // Runs the calculator modally; on return shows the outcome and prints it on stdout as
+    // "Result=R Cancelled=C ErrorOccurred=E".
+    void OpenCalculator();
+
+  private:
+    std::shared_ptr<clsZarnetCalc> calc_;  // one object, shown any number of times
+    QLineEdit* txtNumber_ = nullptr;
+    QPushButton* cmdCalculator_ = nullptr;
+    QLabel* lblOutcome_ = nullptr;
+    bool lastShowFailed_ = false;
+};
+
+}  // namespace zarnetcalc::demo
