@@ -1,0 +1,354 @@
+// Self-registration and creation by programmatic identifier, against registry stores in temporary
+// folders: what registration writes and where, that unregistration leaves the stores as they were,
+// and the failures of create-by-name. The library is loaded with dlopen; the stores are read and
+// prepared through the registry layer itself.
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+#include "ComLibrary.h"
+#include "about/Registry.h"
+
+using namespace zarnetcalc::com;
+namespace reg = zarnetcalc::registry;
+
+Q_DECLARE_METATYPE(zarnetcalc::com::GUID)
+
+namespace {
+
+ComLibrary lib;
+
+const std::string kClsid = "{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}";
+const std::string kLibid = "{55905F67-BCDA-4365-BBE2-4A477DADDF06}";
+const std::string kIid = "{91B368B2-595C-440A-9CA8-11BBF168F238}";
+const std::string kOtherClsid = "{0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0}";
+
+bool SetString(reg::RegKey root, const std::string& key, const std::string& name,
+               const std::string& text) {
+    reg::RegKey handle = 0;
+    if (reg::RegCreateKeyEx(root, key, reg::kKEY_WRITE, &handle) != reg::kERROR_SUCCESS) {
+        return false;
+    }
+    const bool ok = reg::RegSetStringValue(handle, name, text) == reg::kERROR_SUCCESS;
+    reg::RegCloseKey(handle);
+    return ok;
+}
+
+std::optional<std::string> ReadString(reg::RegKey root, const std::string& key,
+                                      const std::string& name = "") {
+    reg::RegKey handle = 0;
+    if (reg::RegOpenKeyEx(root, key, 0, reg::kKEY_QUERY_VALUE, &handle) != reg::kERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    char buffer[4096] = {};
+    std::uint32_t size = sizeof buffer - 1;
+    std::uint32_t type = 0;
+    const auto r =
+        reg::RegQueryValueEx(handle, name, &type, reinterpret_cast<std::uint8_t*>(buffer), &size);
+    reg::RegCloseKey(handle);
+    if (r != reg::kERROR_SUCCESS || type != reg::kREG_SZ) {
+        return std::nullopt;
+    }
+    return std::string(buffer);
+}
+
+QString Canonical(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).canonicalFilePath();
+}
+
+}  // namespace
+
+class tst_registration : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> machine_;
+    std::unique_ptr<QTemporaryDir> user_;
+
+    QString MachineFile() const { return machine_->filePath("ZarnetCalc/HKEY_LOCAL_MACHINE.ini"); }
+    QString UserFile() const { return user_->filePath("ZarnetCalc/HKEY_CURRENT_USER.ini"); }
+
+    static QByteArray Bytes(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+    }
+    static bool HoldsNothing(const QString& path) {
+        return !QFile::exists(path) || QSettings(path, QSettings::IniFormat).allKeys().isEmpty();
+    }
+    // The store's file (when there is one) and its folder lose their write bits: read-only for
+    // the registry layer even when the tests run as root.
+    static void MakeReadOnly(QTemporaryDir& dir) {
+        const QFileDevice::Permissions read =
+            QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        const QFileDevice::Permissions exec =
+            QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        QDir().mkpath(dir.filePath("ZarnetCalc"));
+        for (const QString& file : QDir(dir.filePath("ZarnetCalc")).entryList(QDir::Files)) {
+            QFile::setPermissions(dir.filePath("ZarnetCalc/" + file), read);
+        }
+        QFile::setPermissions(dir.filePath("ZarnetCalc"), read | exec);
+    }
+    // Other components' entries, which registration must never touch.
+    void AddNeighbours(reg::RegKey root) {
+        QVERIFY(SetString(root, "Software\\Classes\\CLSID\\" + kOtherClsid, "", "Other.Thing"));
+        QVERIFY(SetString(root, "Software\\Classes\\CLSID\\" + kOtherClsid + "\\InprocServer32", "",
+                          "/opt/other/libother.so"));
+        QVERIFY(SetString(root, "Software\\Classes\\Other.Thing\\CLSID", "", kOtherClsid));
+        QVERIFY(
+            SetString(root, "Software\\Classes\\TypeLib\\" + kOtherClsid + "\\2.0", "", "Other"));
+        QVERIFY(SetString(root, "Software\\Vendor\\Settings", "Colour", "green"));
+    }
+
+  private slots:
+    void initTestCase() {
+        const QString failure = lib.Load();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void init() {
+        machine_ = std::make_unique<QTemporaryDir>();
+        user_ = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, machine_->path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, user_->path());
+    }
+
+    void cleanup() {
+        // Writable again, so the temporary folders can go.
+        for (auto* dir : {machine_.get(), user_.get()}) {
+            QFile::setPermissions(dir->filePath("ZarnetCalc"), QFileDevice::ReadOwner |
+                                                                   QFileDevice::WriteOwner |
+                                                                   QFileDevice::ExeOwner);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+        QCOMPARE(lib.canUnloadNow(), S_OK);
+    }
+
+    void registersInTheMachineStore() {
+        QCOMPARE(lib.registerServer(), S_OK);
+        const reg::RegKey m = reg::kHKEY_LOCAL_MACHINE;
+        const std::string classes = "Software\\Classes\\";
+        const std::string clsid = classes + "CLSID\\" + kClsid;
+        QCOMPARE(ReadString(m, clsid), std::optional<std::string>("clsZarnetCalc"));
+        const auto path = ReadString(m, clsid + "\\InprocServer32");
+        QVERIFY(path);
+        QCOMPARE(Canonical(*path), Canonical(ZARNETCALC_LIBRARY_PATH));
+        QVERIFY(QFileInfo(QString::fromStdString(*path)).isAbsolute());
+        QCOMPARE(ReadString(m, clsid + "\\InprocServer32", "ThreadingModel"),
+                 std::optional<std::string>("Apartment"));
+        QCOMPARE(ReadString(m, clsid + "\\ProgID"), std::optional<std::string>(kProgID));
+        QCOMPARE(ReadString(m, clsid + "\\TypeLib"), std::optional(kLibid));
+        QCOMPARE(ReadString(m, clsid + "\\Version"), std::optional<std::string>("1.0"));
+        QCOMPARE(ReadString(m, classes + kProgID + "\\CLSID"), std::optional(kClsid));
+        QCOMPARE(ReadString(m, classes + "TypeLib\\" + kLibid + "\\1.0"),
+                 std::optional<std::string>("ZarnetCalc"));
+        QCOMPARE(ReadString(m, classes + "Interface\\" + kIid),
+                 std::optional<std::string>("_clsZarnetCalc"));
+        QCOMPARE(ReadString(m, classes + "Interface\\" + kIid + "\\TypeLib"),
+                 std::optional(kLibid));
+        QVERIFY(HoldsNothing(UserFile()));
+        // Registering twice is harmless.
+        const QByteArray once = Bytes(MachineFile());
+        QCOMPARE(lib.registerServer(), S_OK);
+        QCOMPARE(Bytes(MachineFile()), once);
+    }
+
+    void unregisterLeavesTheStoresAsTheyWere_data() {
+        QTest::addColumn<bool>("machineWritable");
+        QTest::newRow("machine store") << true;
+        QTest::newRow("user store (machine read-only)") << false;
+    }
+    void unregisterLeavesTheStoresAsTheyWere() {
+        QFETCH(bool, machineWritable);
+        AddNeighbours(reg::kHKEY_LOCAL_MACHINE);
+        AddNeighbours(reg::kHKEY_CURRENT_USER);
+        if (!machineWritable) {
+            MakeReadOnly(*machine_);
+        }
+        const QByteArray machineBefore = Bytes(MachineFile());
+        const QByteArray userBefore = Bytes(UserFile());
+
+        QCOMPARE(lib.registerServer(), S_OK);
+        const reg::RegKey written =
+            machineWritable ? reg::kHKEY_LOCAL_MACHINE : reg::kHKEY_CURRENT_USER;
+        QVERIFY(ReadString(written, "Software\\Classes\\CLSID\\" + kClsid));
+        QCOMPARE(Bytes(machineWritable ? UserFile() : MachineFile()),
+                 machineWritable ? userBefore : machineBefore);
+
+        QCOMPARE(lib.unregisterServer(), S_OK);
+        QCOMPARE(Bytes(MachineFile()), machineBefore);
+        QCOMPARE(Bytes(UserFile()), userBefore);
+        QCOMPARE(lib.unregisterServer(), S_OK);  // nothing left to remove is no failure
+    }
+
+    void unregisterFromEmptyStoresWritesNothing() {
+        QCOMPARE(lib.unregisterServer(), S_OK);
+        QVERIFY(HoldsNothing(MachineFile()));
+        QVERIFY(HoldsNothing(UserFile()));
+        QCOMPARE(lib.registerServer(), S_OK);
+        QCOMPARE(lib.unregisterServer(), S_OK);
+        QVERIFY(HoldsNothing(MachineFile()));
+    }
+
+    void programmaticIdOfAnotherClassIsLeftAlone() {
+        QCOMPARE(lib.registerServer(), S_OK);
+        // Another component has since taken the name over.
+        QVERIFY(SetString(reg::kHKEY_LOCAL_MACHINE,
+                          std::string("Software\\Classes\\") + kProgID + "\\CLSID", "",
+                          kOtherClsid));
+        QCOMPARE(lib.unregisterServer(), S_OK);
+        QCOMPARE(ReadString(reg::kHKEY_CLASSES_ROOT, std::string(kProgID) + "\\CLSID"),
+                 std::optional(kOtherClsid));
+        QVERIFY(!ReadString(reg::kHKEY_CLASSES_ROOT, "CLSID\\" + kClsid));
+    }
+
+    void registerInAMachineStoreThatBecameReadOnlyMovesNothing() {
+        QCOMPARE(lib.registerServer(), S_OK);
+        MakeReadOnly(*machine_);
+        const QByteArray machineBefore = Bytes(MachineFile());
+        // Unregistering cannot remove the machine's copy: a clear failure, nothing half-done.
+        QCOMPARE(lib.unregisterServer(), SELFREG_E_CLASS);
+        QVERIFY(lib.LastError().contains("HKEY_LOCAL_MACHINE"));
+        QCOMPARE(Bytes(MachineFile()), machineBefore);
+    }
+
+    void registerFailsWhenNoStoreIsWritable() {
+        MakeReadOnly(*machine_);
+        MakeReadOnly(*user_);
+        QCOMPARE(lib.registerServer(), SELFREG_E_CLASS);
+        const QString why = lib.LastError();
+        QVERIFY2(why.contains("HKEY_LOCAL_MACHINE") && why.contains("HKEY_CURRENT_USER"),
+                 qPrintable(why));
+        QVERIFY(HoldsNothing(MachineFile()));
+        QVERIFY(HoldsNothing(UserFile()));
+    }
+
+    void registerBesideAMalformedMachineStore() {
+        QVERIFY(QDir().mkpath(machine_->filePath("ZarnetCalc")));
+        QFile bad(MachineFile());
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray("[Software\0\xff\xfe garbage", 22));
+        bad.close();
+        const QByteArray before = Bytes(MachineFile());
+        QCOMPARE(lib.registerServer(), S_OK);  // into the user's store
+        QCOMPARE(Bytes(MachineFile()), before);
+        QVERIFY(ReadString(reg::kHKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
+        QCOMPARE(lib.unregisterServer(), SELFREG_E_CLASS);  // the machine store cannot be read
+        QVERIFY(!ReadString(reg::kHKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
+        QCOMPARE(Bytes(MachineFile()), before);
+    }
+
+    void createByProgIdAndDriveThroughDispatch_data() {
+        QTest::addColumn<QByteArray>("progId");
+        QTest::newRow("as registered") << QByteArray(kProgID);
+        QTest::newRow("other case") << QByteArray("zarnetcalc.CLSZARNETCALC");
+    }
+    void createByProgIdAndDriveThroughDispatch() {
+        QFETCH(QByteArray, progId);
+        QCOMPARE(lib.registerServer(), S_OK);
+        ComPtr<IDispatch> calc;
+        QCOMPARE(lib.createObject(progId.constData(), &IID_IDispatch, calc.PutVoid()), S_OK);
+        QVERIFY(calc);
+
+        QWidget owner;
+        owner.show();
+        ComPtr<IUnknown> form;
+        QCOMPARE(lib.wrapWindow(&owner, form.Put()), S_OK);
+        QCOMPARE(PutProperty(calc.Get(), u"MyOwner", MakeObject(form.Get())), S_OK);
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            for (const char* name :
+                 {"cmdKeypad(9)", "cmdKeypad(15)", "cmdKeypad(1)", "cmdKeypad(18)", "cmdDone"}) {
+                QTest::mouseClick(dialog->findChild<QPushButton*>(name), Qt::LeftButton);
+            }
+        });
+        QCOMPARE(CallMethod(calc.Get(), u"Show"), S_OK);
+        VARIANT result = MakeEmpty();
+        QCOMPARE(GetProperty(calc.Get(), u"Result", &result), S_OK);
+        QCOMPARE(result.vt, std::uint16_t(VT_R8));
+        QCOMPARE(result.dblVal, 10.0);  // 9 + 1 =
+    }
+
+    void createByNameFailures_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QByteArray>("progId");
+        QTest::addColumn<GUID>("iid");
+        QTest::addColumn<HRESULT>("expected");
+        const QByteArray ours(kProgID);
+        QTest::newRow("nothing registered") << "" << ours << IID_IDispatch << REGDB_E_CLASSNOTREG;
+        QTest::newRow("unknown identifier") << "register" << QByteArray("ZarnetCalc.clsOther")
+                                            << IID_IDispatch << REGDB_E_CLASSNOTREG;
+        QTest::newRow("empty identifier")
+            << "register" << QByteArray("") << IID_IDispatch << REGDB_E_CLASSNOTREG;
+        QTest::newRow("a key path, not an identifier")
+            << "register" << QByteArray("CLSID\\") + QByteArray(kClsid.c_str()) << IID_IDispatch
+            << REGDB_E_CLASSNOTREG;
+        QTest::newRow("malformed class id")
+            << "malformed clsid" << ours << IID_IDispatch << REGDB_E_INVALIDVALUE;
+        QTest::newRow("class without a library")
+            << "no library" << ours << IID_IDispatch << REGDB_E_CLASSNOTREG;
+        QTest::newRow("library missing")
+            << "missing library" << ours << IID_IDispatch << CO_E_DLLNOTFOUND;
+        QTest::newRow("library without the entry point")
+            << "foreign library" << ours << IID_IDispatch << CO_E_ERRORINDLL;
+        QTest::newRow("a class the library lacks")
+            << "other class" << ours << IID_IDispatch << CLASS_E_CLASSNOTAVAILABLE;
+        QTest::newRow("unsupported interface")
+            << "register" << ours << IID_IClassFactory << E_NOINTERFACE;
+        QTest::newRow("store folder missing")
+            << "no folders" << ours << IID_IDispatch << REGDB_E_CLASSNOTREG;
+    }
+    void createByNameFailures() {
+        QFETCH(QString, setup);
+        QFETCH(QByteArray, progId);
+        QFETCH(GUID, iid);
+        QFETCH(HRESULT, expected);
+        const reg::RegKey m = reg::kHKEY_LOCAL_MACHINE;
+        const std::string classes = "Software\\Classes\\";
+        if (!setup.isEmpty() && setup != "no folders") {
+            QCOMPARE(lib.registerServer(), S_OK);
+        }
+        const std::string server = classes + "CLSID\\" + kClsid + "\\InprocServer32";
+        if (setup == "malformed clsid") {
+            QVERIFY(SetString(m, classes + kProgID + "\\CLSID", "", "D1B95FEC-F1E6"));
+        } else if (setup == "no library") {
+            QCOMPARE(reg::RegDeleteTree(m, server), reg::kERROR_SUCCESS);
+        } else if (setup == "missing library") {
+            QVERIFY(SetString(m, server, "", "/nonexistent/libzarnetcalc.so.1"));
+        } else if (setup == "foreign library") {
+            QVERIFY(SetString(m, server, "", "libm.so.6"));
+        } else if (setup == "other class") {
+            QVERIFY(SetString(m, classes + kProgID + "\\CLSID", "", kOtherClsid));
+            QVERIFY(SetString(m, classes + "CLSID\\" + kOtherClsid + "\\InprocServer32", "",
+                              ZARNETCALC_LIBRARY_PATH));
+        } else if (setup == "no folders") {
+            QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope,
+                               machine_->filePath("not/there"));
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                               user_->filePath("not/there"));
+        }
+        void* object = reinterpret_cast<void*>(1);
+        QCOMPARE(lib.createObject(progId.constData(), &iid, &object), expected);
+        QCOMPARE(object, nullptr);
+        QVERIFY(!lib.LastError().isEmpty());
+    }
+
+    void createByNameNullArguments() {
+        void* object = nullptr;
+        QCOMPARE(lib.createObject(nullptr, &IID_IDispatch, &object), E_POINTER);
+        QCOMPARE(lib.createObject(kProgID, nullptr, &object), E_POINTER);
+        QCOMPARE(lib.createObject(kProgID, &IID_IDispatch, nullptr), E_POINTER);
+        QCOMPARE(object, nullptr);
+    }
+};
+
+QTEST_MAIN(tst_registration)
+#include "tst_registration.moc"
