@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <functional>
 #include <map>
+#include <thread>
 
 #include "zarnetcalc/clsZarnetCalc.h"
 
@@ -291,6 +292,15 @@ class tst_clsZarnetCalc : public QObject {
         calc_->setMyOwner(&hidden);
         QCOMPARE(calc_->MyOwner(), &hidden);
         calc_->setMyOwner(nullptr);
+    }
+
+    // Widgets made off the GUI thread would abort the host: a clear error instead.
+    void showFromAnotherThread() {
+        int number = 0;
+        std::thread other([&] { number = ErrorNumber([&] { calc_->Show(); }); });
+        other.join();
+        QCOMPARE(number, zarnetcalc::kErrInvalidCall);
+        QCOMPARE(calc_->Result(), 0.0);
     }
 
     void lastReferenceReleasedDuringShow() {
