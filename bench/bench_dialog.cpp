@@ -1,0 +1,243 @@
+// Dialog benchmarks: opening (Show to first paint, and the Show round trip beside a bare QDialog),
+// keystroke latency (key event to repainted display) and memory growth over repeated Show calls.
+// Run on any Qt platform: offscreen, or xcb under Xvfb (scripts/bench.sh runs both).
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "zarnetcalc/clsZarnetCalc.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Runs `inDialog` on the modal dialog as soon as the modal loop has started.
+void WhenModal(std::function<void(QWidget*)> inDialog) {
+    auto* poll = new QTimer;
+    poll->setInterval(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, inDialog] {
+        if (QWidget* dlg = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            inDialog(dlg);
+        }
+    });
+    poll->start();
+}
+
+// Records the moment a widget is first painted.
+class FirstPaint : public QObject {
+  public:
+    Clock::time_point at{};
+    bool seen = false;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint && !seen) {
+            seen = true;
+            at = Clock::now();
+        }
+        return false;
+    }
+};
+
+QWidget& Owner() {
+    static QWidget owner;
+    if (!owner.isVisible()) {
+        owner.resize(480, 360);
+        owner.show();
+        if (!QTest::qWaitForWindowExposed(&owner))
+            std::fprintf(stderr, "owner window not exposed\n");
+    }
+    return owner;
+}
+
+void ClickClose(QWidget* dlg) {
+    if (auto* done = dlg->findChild<QPushButton*>("cmdDone"))
+        done->click();
+}
+
+// Runs a bare QDialog holding one label modally over the owner.
+void ExecBareDialog() {
+    QDialog dlg(&Owner());
+    auto* layout = new QVBoxLayout(&dlg);
+    layout->addWidget(new QLabel("0", &dlg));
+    dlg.exec();
+}
+
+void CloseBareDialog(QWidget* dlg) {
+    static_cast<QDialog*>(dlg)->accept();
+}
+
+// Time from opening to the dialog's first paint; the dialog is then closed (not timed).
+void TimeToFirstPaint(benchmark::State& state, const std::function<void()>& open,
+                      void (*close)(QWidget*)) {
+    FirstPaint paint;
+    for (auto _ : state) {
+        paint.seen = false;
+        auto start = Clock::now();
+        WhenModal([&paint, close](QWidget* dlg) {
+            dlg->installEventFilter(&paint);
+            auto* wait = new QTimer;
+            wait->setInterval(0);
+            QObject::connect(wait, &QTimer::timeout, [&paint, close, wait, dlg] {
+                if (!paint.seen)
+                    return;
+                wait->stop();
+                wait->deleteLater();
+                dlg->removeEventFilter(&paint);
+                close(dlg);
+            });
+            wait->start();
+        });
+        open();
+        state.SetIterationTime(std::chrono::duration<double>(paint.at - start).count());
+    }
+}
+
+void BM_ShowToFirstPaint(benchmark::State& state) {
+    auto calc = zarnetcalc::clsZarnetCalc::Create();
+    calc->setMyOwner(&Owner());
+    TimeToFirstPaint(
+        state, [&] { calc->Show(); }, ClickClose);
+}
+BENCHMARK(BM_ShowToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_BareDialogToFirstPaint(benchmark::State& state) {
+    TimeToFirstPaint(state, ExecBareDialog, CloseBareDialog);
+}
+BENCHMARK(BM_BareDialogToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Show returning after Close is clicked at once.
+void BM_ShowRoundTrip(benchmark::State& state) {
+    auto calc = zarnetcalc::clsZarnetCalc::Create();
+    calc->setMyOwner(&Owner());
+    for (auto _ : state) {
+        WhenModal(ClickClose);
+        calc->Show();
+    }
+}
+BENCHMARK(BM_ShowRoundTrip)->Unit(benchmark::kMillisecond);
+
+// The same round trip for the bare dialog.
+void BM_BareDialogRoundTrip(benchmark::State& state) {
+    for (auto _ : state) {
+        WhenModal(CloseBareDialog);
+        ExecBareDialog();
+    }
+}
+BENCHMARK(BM_BareDialogRoundTrip)->Unit(benchmark::kMillisecond);
+
+// One digit key to the shown dialog until the display has repainted.
+void BM_KeystrokeToRepaint(benchmark::State& state) {
+    auto calc = zarnetcalc::clsZarnetCalc::Create();
+    calc->setMyOwner(&Owner());
+    WhenModal([&state](QWidget* dlg) {
+        if (!QTest::qWaitForWindowExposed(dlg))
+            state.SkipWithError("dialog not exposed");
+        auto* display = dlg->findChild<QWidget*>("txtDisplay");
+        auto* ac = dlg->findChild<QPushButton*>("cmdAC");
+        FirstPaint paint;
+        display->installEventFilter(&paint);
+        int n = 0;
+        for (auto _ : state) {
+            if (++n % 10 == 0)
+                ac->click();  // keeps the entry short; not timed
+            paint.seen = false;
+            auto start = Clock::now();
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : dlg, Qt::Key_5);
+            QElapsedTimer guard;
+            guard.start();
+            while (!paint.seen && guard.elapsed() < 1000) QCoreApplication::processEvents();
+            if (!paint.seen) {
+                state.SkipWithError("the display was not repainted");
+                break;
+            }
+            state.SetIterationTime(std::chrono::duration<double>(paint.at - start).count());
+        }
+        display->removeEventFilter(&paint);
+        ClickClose(dlg);
+    });
+    calc->Show();
+}
+
+long RssKiB() {
+    QFile f("/proc/self/statm");
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    auto fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4 : 0;
+}
+
+// Growth of resident memory and of heap bytes in use over 1,000 Show calls after a warm-up.
+void BM_MemoryOver1000Shows(benchmark::State& state) {
+    auto calc = zarnetcalc::clsZarnetCalc::Create();
+    calc->setMyOwner(&Owner());
+    auto oneShow = [&] {
+        WhenModal(ClickClose);
+        calc->Show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    for (int i = 0; i < 50; ++i) oneShow();
+    for (auto _ : state) {
+        long rss0 = RssKiB();
+        auto heap0 = mallinfo2().uordblks;
+        for (int i = 0; i < 1000; ++i) oneShow();
+        state.counters["rss_growth_KiB"] = double(RssKiB() - rss0);
+        state.counters["heap_growth_B"] = double(mallinfo2().uordblks) - double(heap0);
+    }
+}
+BENCHMARK(BM_MemoryOver1000Shows)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+// The console table, plus the two opening ratios against the bare dialog at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        Ratio("first paint", "BM_ShowToFirstPaint/manual_time",
+              "BM_BareDialogToFirstPaint/manual_time");
+        Ratio("round trip", "BM_ShowRoundTrip", "BM_BareDialogRoundTrip");
+    }
+
+  private:
+    void Ratio(const char* what, const std::string& calc, const std::string& bare) {
+        if (times_.count(calc) && times_.count(bare) && times_[bare] > 0) {
+            std::printf("opening ratio (%s): %.2f times the bare dialog\n", what,
+                        times_[calc] / times_[bare]);
+        }
+    }
+    std::map<std::string, double> times_;
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::RegisterBenchmark("BM_KeystrokeToRepaint", BM_KeystrokeToRepaint)
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

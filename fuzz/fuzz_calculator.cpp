@@ -1,0 +1,185 @@
+// Feeds arbitrary byte strings to the calculator logic as key presses, button clicks, FIX digits
+// and keyboard codes, and checks the display, the entry texts and the enabled controls after every
+// step.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calculator/Calculator.h"
+
+namespace {
+
+using zarnetcalc::calculator::Calculator;
+using zarnetcalc::calculator::ControlSurface;
+using zarnetcalc::calculator::NamedControl;
+
+constexpr std::size_t kControlCount = 33;  // as many controls as the dialog has
+constexpr std::size_t kAC = 0, kDone = 1, kCancel = 2, kTmp = 3, kTimer = 4;
+
+class Surface final : public ControlSurface {
+  public:
+    std::string display, indicator, tag;
+    std::vector<bool> enabled = std::vector<bool>(kControlCount, false);
+
+    std::string DisplayText() const override { return display; }
+    void SetDisplayText(std::string_view t) override { display.assign(t); }
+    void SetIndicatorText(std::string_view t) override { indicator.assign(t); }
+    std::string Tag() const override { return tag; }
+    void SetTag(std::string_view t) override { tag.assign(t); }
+    std::size_t ControlCount() const override { return kControlCount; }
+    void SetControlEnabled(std::size_t i, bool on) override { enabled.at(i) = on; }
+    void SetEnabled(NamedControl c, bool on) override { enabled.at(Slot(c)) = on; }
+    void FocusTmp() override {}
+    void HideDialog() override {}
+    void ShowAboutBox() override {}
+
+    static std::size_t Slot(NamedControl c) {
+        switch (c) {
+            case NamedControl::cmdAC:
+                return kAC;
+            case NamedControl::cmdDone:
+                return kDone;
+            case NamedControl::cmdCancel:
+                return kCancel;
+            case NamedControl::cmdTmp:
+                return kTmp;
+            case NamedControl::Timer1:
+                return kTimer;
+        }
+        std::abort();
+    }
+};
+
+[[noreturn]] void Fail(const char* what, const Surface& ui) {
+    std::fprintf(stderr, "invariant broken: %s (display \"%s\")\n", what, ui.display.c_str());
+    std::abort();
+}
+
+bool IsDigits(std::string_view s) {
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+// Digits, with an exponent tail ("E+20", "E-05") only where a result's text was split.
+bool IsEntryText(std::string_view s) {
+    auto e = s.find('E');
+    if (e == std::string_view::npos)
+        return IsDigits(s);
+    auto tail = s.substr(e + 1);
+    return IsDigits(s.substr(0, e)) && tail.size() >= 2 && (tail[0] == '+' || tail[0] == '-') &&
+           IsDigits(tail.substr(1));
+}
+
+void Check(const Calculator& calc, const Surface& ui, bool errorLocked) {
+    const auto& s = calc.State();
+    const std::string& d = ui.display;
+    if (d.empty())
+        Fail("empty display", ui);
+    for (std::string_view bad : {"inf", "nan", "INF", "NAN"}) {
+        if (d.find(bad) != std::string::npos)
+            Fail("non-finite number shown", ui);
+    }
+    // A negative fraction shown by its integer digits reads "-0"; anything else never does.
+    if (d == "-0" && !(s.dblAccumulator < 0 && s.dblAccumulator > -1))
+        Fail("-0 shown", ui);
+
+    std::string_view intPart = s.strIntPart;
+    if (!intPart.empty() && intPart.front() == '-')
+        intPart.remove_prefix(1);
+    if (!IsEntryText(intPart))
+        Fail("integer entry text", ui);
+    if (!IsEntryText(s.strFracPart))
+        Fail("fraction entry text", ui);
+
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+        bool alwaysOn = i == kAC || i == kDone || i == kCancel || i == kTmp;
+        bool expected = i == kTimer ? false : (!errorLocked || alwaysOn);
+        if (ui.enabled[i] != expected)
+            Fail("enabled state of a control", ui);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Surface ui;
+    Calculator calc(ui);
+    calc.Form_Load();
+    bool errorLocked = false;
+
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t b = data[i];
+        const std::uint8_t next = i + 1 < size ? data[i + 1] : 0;
+        switch (b % 32) {
+            case 20:
+                calc.cmdFix_Click();
+                break;
+            case 21:
+                calc.cmdCLR_Click();
+                break;
+            case 22:
+                calc.cmdAC_Click();
+                break;
+            case 23:
+                calc.cmdDone_Click();
+                break;
+            case 24:
+                calc.cmdCancel_Click();
+                break;
+            case 25:
+                calc.cmdTmp_Click();
+                break;
+            case 26:
+                calc.Timer1_Timer();
+                break;
+            case 27:
+                calc.cmdAbout_Click();
+                break;
+            case 28: {  // a key-down code
+                std::int16_t code = next;
+                calc.Form_KeyDown(code, static_cast<std::int16_t>(b >> 5));
+                ++i;
+                break;
+            }
+            case 29: {  // a character
+                std::int16_t ascii = next;
+                calc.Form_KeyPress(ascii);
+                ++i;
+                break;
+            }
+            case 30: {  // any keypad index, valid or not
+                std::int16_t index = static_cast<std::int16_t>(next - 64);
+                calc.cmdKeypad_Click(index);
+                ++i;
+                break;
+            }
+            case 31: {  // FIX and a digit in one go, the digit index checked against its limit
+                calc.cmdFix_Click();
+                std::int16_t n = next % 10;
+                calc.cmdKeypad_Click(n);
+                if (n > 8)
+                    Fail("FIX digit not limited to 8", ui);
+                ++i;
+                break;
+            }
+            default: {  // keypad 0 to 19
+                std::int16_t index = static_cast<std::int16_t>(b % 32);
+                calc.cmdKeypad_Click(index);
+                break;
+            }
+        }
+        if (ui.display == "Error")
+            errorLocked = true;
+        if (b % 32 == 22)
+            errorLocked = ui.display == "Error";
+        Check(calc, ui, errorLocked);
+    }
+    return 0;
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and runs them: the engine, then the dialog benchmarks on the
+# offscreen platform and on a real X server (Xvfb). Each prints one table.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+zc_install_missing
+
+build=${BENCH_BUILD_DIR:-build-bench}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake --build "$build" --parallel "$(nproc)" --target bench_engine bench_dialog
+
+echo "== engine"
+"$build/bench/bench_engine" "$@"
+echo "== dialog, offscreen platform"
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_dialog" "$@"
+echo "== dialog, Xvfb"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/bench_dialog" "$@"
