@@ -7,8 +7,10 @@
 #include <cmath>
 #include <utility>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QHash>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -50,8 +52,14 @@ QString ObjectName(const ControlDef& def) {
 
 // The named family where the system has it, else the dialog's own font, at the given size.
 QFont NamedFont(const QFont& dialogFont, const QString& family, qreal points) {
+    // Asking the font database costs more than building the rest of the dialog: ask once.
+    static QHash<QString, bool> installed;
+    auto known = installed.find(family);
+    if (known == installed.end()) {
+        known = installed.insert(family, QFontDatabase::hasFamily(family));
+    }
     QFont font = dialogFont;
-    if (QFontDatabase::hasFamily(family)) {
+    if (known.value()) {
         font.setFamily(family);
     }
     font.setPointSizeF(points);
@@ -72,7 +80,7 @@ void PaintGreenOnBlack(QLabel* label) {
 
 // A yellow question mark with a dark outline, drawn at 16x16 and at the sizes high-DPI
 // screens ask for, so it is sharp at 150 % and 200 %.
-QIcon QuestionMarkIcon() {
+QIcon DrawQuestionMarkIcon() {
     QIcon icon;
     for (int scale : {1, 2, 3}) {
         QPixmap pixmap(16 * scale, 16 * scale);
@@ -93,6 +101,19 @@ QIcon QuestionMarkIcon() {
         painter.end();
         icon.addPixmap(pixmap);
     }
+    return icon;
+}
+
+// Drawn once per application (text shaping is the dearest part of building the dialog) and kept
+// on the application object, so the pixmaps go before the application does.
+QIcon QuestionMarkIcon() {
+    static constexpr char kKey[] = "zarnetcalc.questionMarkIcon";
+    QVariant cached = qApp->property(kKey);
+    if (cached.canConvert<QIcon>()) {
+        return cached.value<QIcon>();
+    }
+    QIcon icon = DrawQuestionMarkIcon();
+    qApp->setProperty(kKey, QVariant::fromValue(icon));
     return icon;
 }
 
