@@ -234,7 +234,8 @@ class tst_registration : public QObject {
         QVERIFY(QDir().mkpath(machine_->filePath("ZarnetCalc")));
         QFile bad(MachineFile());
         QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write(QByteArray("[Software\0\xff\xfe garbage", 22));
+        static const char kGarbage[] = "[Software\0\xff\xfe garbage";  // a NUL and invalid UTF-8
+        bad.write(kGarbage, sizeof kGarbage - 1);
         bad.close();
         const QByteArray before = Bytes(MachineFile());
         QCOMPARE(lib.registerServer(), S_OK);  // into the user's store
@@ -303,6 +304,8 @@ class tst_registration : public QObject {
             << "other class" << ours << IID_IDispatch << CLASS_E_CLASSNOTAVAILABLE;
         QTest::newRow("unsupported interface")
             << "register" << ours << IID_IClassFactory << E_NOINTERFACE;
+        QTest::newRow("malformed store")
+            << "malformed store" << ours << IID_IDispatch << REGDB_E_READREGDB;
         QTest::newRow("store folder missing")
             << "no folders" << ours << IID_IDispatch << REGDB_E_CLASSNOTREG;
     }
@@ -329,6 +332,10 @@ class tst_registration : public QObject {
             QVERIFY(SetString(m, classes + kProgID + "\\CLSID", "", kOtherClsid));
             QVERIFY(SetString(m, classes + "CLSID\\" + kOtherClsid + "\\InprocServer32", "",
                               ZARNETCALC_LIBRARY_PATH));
+        } else if (setup == "malformed store") {
+            QFile bad(MachineFile());
+            QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            bad.write("[Software]\nClasses\\ZarnetCalc.clsZarnetCalc\\CLSID\\.=sz:\xff\xfe\n");
         } else if (setup == "no folders") {
             QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope,
                                machine_->filePath("not/there"));
