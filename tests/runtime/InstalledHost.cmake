@@ -1,6 +1,7 @@
 # Installs the built tree into a temporary prefix, then configures, builds and runs the host
-# project in host/ against it. Run with cmake -P, given BUILD_DIR, HOST_DIR, WORK_DIR, GENERATOR
-# and CXX_COMPILER.
+# project in host/ against it. Run with cmake -P, given BUILD_DIR, HOST_DIR, WORK_DIR, GENERATOR,
+# CXX_COMPILER and the build's CXX_FLAGS and EXE_LINKER_FLAGS (a sanitizer build needs its flags
+# in the host too).
 file(REMOVE_RECURSE "${WORK_DIR}")
 set(prefix "${WORK_DIR}/prefix")
 
@@ -29,6 +30,7 @@ get_filename_component(libdir "${soname}" DIRECTORY)
 set(ENV{PKG_CONFIG_PATH} "${libdir}/pkgconfig")
 run("configure host" ${CMAKE_COMMAND} -S "${HOST_DIR}" -B "${WORK_DIR}/build" -G "${GENERATOR}"
     -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_PREFIX_PATH=${prefix}
+    "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXE_LINKER_FLAGS}"
     -DCMAKE_BUILD_TYPE=Debug)
 run("build host" ${CMAKE_COMMAND} --build "${WORK_DIR}/build" -j2)
 set(ENV{QT_QPA_PLATFORM} offscreen)
