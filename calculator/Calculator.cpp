@@ -73,7 +73,7 @@ void Calculator::cmdFix_Click() {
 }
 
 // Clear entry: discards only the number being typed, not the running result, the pending
-// operator or the part (integer or fraction) digits go to.
+// operator or whether digits go to the integer or the fraction digits.
 void Calculator::cmdCLR_Click() {
     ui_.SetDisplayText("0.00");
     s_.strIntPart.clear();
