@@ -7,52 +7,18 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "FakeControls.h"
 #include "calculator/Calculator.h"
 
 namespace {
 
 using zarnetcalc::calculator::Calculator;
-using zarnetcalc::calculator::ControlSurface;
-using zarnetcalc::calculator::NamedControl;
+using Surface = zarnetcalc::calculator::test::FakeControls;
 
-constexpr std::size_t kControlCount = 33;  // as many controls as the dialog has
-constexpr std::size_t kAC = 0, kDone = 1, kCancel = 2, kTmp = 3, kTimer = 4;
-
-class Surface final : public ControlSurface {
-  public:
-    std::string display, indicator, tag;
-    std::vector<bool> enabled = std::vector<bool>(kControlCount, false);
-
-    std::string DisplayText() const override { return display; }
-    void SetDisplayText(std::string_view t) override { display.assign(t); }
-    void SetIndicatorText(std::string_view t) override { indicator.assign(t); }
-    std::string Tag() const override { return tag; }
-    void SetTag(std::string_view t) override { tag.assign(t); }
-    std::size_t ControlCount() const override { return kControlCount; }
-    void SetControlEnabled(std::size_t i, bool on) override { enabled.at(i) = on; }
-    void SetEnabled(NamedControl c, bool on) override { enabled.at(Slot(c)) = on; }
-    void FocusTmp() override {}
-    void HideDialog() override {}
-    void ShowAboutBox() override {}
-
-    static std::size_t Slot(NamedControl c) {
-        switch (c) {
-            case NamedControl::cmdAC:
-                return kAC;
-            case NamedControl::cmdDone:
-                return kDone;
-            case NamedControl::cmdCancel:
-                return kCancel;
-            case NamedControl::cmdTmp:
-                return kTmp;
-            case NamedControl::Timer1:
-                return kTimer;
-        }
-        std::abort();
-    }
-};
+constexpr std::size_t kControlCount = Surface::kCount;
+constexpr std::size_t kAC = Surface::kAC, kDone = Surface::kDone, kCancel = Surface::kCancel,
+                      kTmp = Surface::kTmp, kTimer = Surface::kTimer1;
 
 [[noreturn]] void Fail(const char* what, const Surface& ui) {
     std::fprintf(stderr, "invariant broken: %s (display \"%s\")\n", what, ui.display.c_str());

@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
-# The whole test suite: installs what is missing, configures, builds and runs every test with ctest.
+# The whole test suite: installs what is missing, then the fuzz run (FUZZ_SECONDS, default 60),
+# the suite under the sanitizers, and last the plain build with every test run by ctest.
+# --quick runs only the plain build and its tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 zc_install_missing
 
+if [ "${1:-}" != "--quick" ]; then
+    echo "== fuzzing the calculator logic"
+    bash scripts/fuzz.sh
+    echo "== the test suite under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer"
+    bash scripts/sanitize.sh
+fi
+
+echo "== the test suite"
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 cmake --build "$build" --parallel "$(nproc)"
