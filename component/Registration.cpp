@@ -1,18 +1,20 @@
 // Self-registration: writes the class, its programmatic identifier, the type library and the
 // interface under Software\Classes of the machine's store when it may be written, else of the
-// user's, and removes exactly those keys again. The stores themselves are about/Registry.
+// user's, and removes exactly those keys again. Written against the platform's registry functions.
+#include <cctype>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "about/Registry.h"
 #include "component/Runtime.h"
+#include "registry/Registry.h"
 
 namespace zarnetcalc::runtime {
 
 namespace {
 
-namespace reg = zarnetcalc::registry;
+using namespace zarnetcalc::registry;
 
 const std::string kClasses = "Software\\Classes\\";
 
@@ -54,44 +56,52 @@ std::vector<Value> Values(const std::string& libraryPath) {
     };
 }
 
-QString StoreName(reg::RegKey root) {
-    return root == reg::kHKEY_LOCAL_MACHINE ? QStringLiteral("HKEY_LOCAL_MACHINE")
-                                            : QStringLiteral("HKEY_CURRENT_USER");
-}
-
-QString Failure(reg::RegKey root, reg::RegResult r) {
-    QString what;
+std::string Failure(HKEY root, LONG r) {
+    std::string what;
     switch (r) {
-        case reg::kERROR_ACCESS_DENIED:
-            what = QStringLiteral("access denied");
+        case ERROR_ACCESS_DENIED:
+            what = "access denied";
             break;
-        case reg::kERROR_BADDB:
-            what = QStringLiteral("the store is corrupt");
-            break;
-        case reg::kERROR_INVALID_DATA:
-            what = QStringLiteral("a value is malformed");
+        case ERROR_BADDB:
+            what = "the store is corrupt";
             break;
         default:
-            what = QStringLiteral("error %1").arg(r);
+            what = "error " + std::to_string(r);
             break;
     }
-    return QStringLiteral(" %1: %2.").arg(StoreName(root), what);
+    return std::string(root == HKEY_LOCAL_MACHINE ? " HKEY_LOCAL_MACHINE: "
+                                                  : " HKEY_CURRENT_USER: ") +
+           what + ".";
+}
+
+// Identifier texts compare without regard to case.
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The default value of root\key as text, or nothing when the key or value is missing.
-std::optional<std::string> ReadDefault(reg::RegKey root, const std::string& key) {
-    reg::RegKey handle = 0;
-    if (reg::RegOpenKeyEx(root, key, 0, reg::kKEY_QUERY_VALUE, &handle) != reg::kERROR_SUCCESS) {
+std::optional<std::string> ReadDefault(HKEY root, const std::string& key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::optional<std::string> text;
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (reg::RegQueryValueEx(handle, "", &type, nullptr, &size) == reg::kERROR_SUCCESS &&
-        type == reg::kREG_SZ) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(handle, "", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_SZ) {
         std::string data(size, '\0');
-        if (reg::RegQueryValueEx(handle, "", &type, reinterpret_cast<std::uint8_t*>(data.data()),
-                                 &size) == reg::kERROR_SUCCESS) {
+        if (RegQueryValueExA(handle, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                             &size) == ERROR_SUCCESS) {
             data.resize(size);
             while (!data.empty() && data.back() == '\0') {
                 data.pop_back();
@@ -99,59 +109,60 @@ std::optional<std::string> ReadDefault(reg::RegKey root, const std::string& key)
             text = data;
         }
     }
-    reg::RegCloseKey(handle);
+    RegCloseKey(handle);
     return text;
 }
 
 // The keys registration owns in one store. The programmatic identifier is ours only while it
 // names our class: another component's registration of the same name is left alone.
-std::vector<std::string> OwnedKeys(reg::RegKey root) {
+std::vector<std::string> OwnedKeys(HKEY root) {
     std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + TypeLibKey(),
                                      kClasses + InterfaceKey()};
     const auto progIdClsid = ReadDefault(root, kClasses + kProgID + "\\CLSID");
-    if (progIdClsid) {
-        const auto guid = GuidFromString(*progIdClsid);
-        if (guid && *guid == CLSID_clsZarnetCalc) {
-            keys.push_back(kClasses + kProgID);
-        }
+    if (progIdClsid && SameText(*progIdClsid, GuidToString(CLSID_clsZarnetCalc))) {
+        keys.push_back(kClasses + kProgID);
     }
     return keys;
 }
 
 // Removes the keys of one store; a key that is not there is no failure.
-reg::RegResult RemoveFrom(reg::RegKey root) {
-    reg::RegResult worst = reg::kERROR_SUCCESS;
+LONG RemoveFrom(HKEY root) {
+    LONG worst = ERROR_SUCCESS;
     for (const std::string& key : OwnedKeys(root)) {
-        reg::RegKey handle = 0;
-        const reg::RegResult open = reg::RegOpenKeyEx(root, key, 0, reg::kKEY_QUERY_VALUE, &handle);
-        if (open == reg::kERROR_FILE_NOT_FOUND) {
+        HKEY handle = nullptr;
+        const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle);
+        if (open == ERROR_FILE_NOT_FOUND) {
             continue;  // not in this store (a read-only store that lacks it is no failure)
         }
-        if (open == reg::kERROR_SUCCESS) {
-            reg::RegCloseKey(handle);
+        if (open == ERROR_SUCCESS) {
+            RegCloseKey(handle);
         }
-        const reg::RegResult r = reg::RegDeleteTree(root, key);
-        if (r != reg::kERROR_SUCCESS && r != reg::kERROR_FILE_NOT_FOUND) {
+        const LONG r = RegDeleteTreeA(root, key.c_str());
+        if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) {
             worst = r;
         }
     }
     return worst;
 }
 
-reg::RegResult WriteTo(reg::RegKey root, const std::vector<Value>& values) {
+LONG WriteTo(HKEY root, const std::vector<Value>& values) {
     for (const Value& v : values) {
-        reg::RegKey handle = 0;
-        reg::RegResult r = reg::RegCreateKeyEx(root, kClasses + v.key, reg::kKEY_WRITE, &handle);
-        if (r != reg::kERROR_SUCCESS) {
+        HKEY handle = nullptr;
+        LONG r = RegCreateKeyExA(root, (kClasses + v.key).c_str(), 0, nullptr,
+                                 REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &handle, nullptr);
+        if (r != ERROR_SUCCESS) {
             return r;
         }
-        r = reg::RegSetStringValue(handle, v.name, v.text);
-        reg::RegCloseKey(handle);
-        if (r != reg::kERROR_SUCCESS) {
+        // A text value is stored with its terminating NUL.
+        r = RegSetValueExA(handle, v.name.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(v.text.c_str()),
+                           static_cast<DWORD>(v.text.size() + 1));
+        RegCloseKey(handle);
+        if (r != ERROR_SUCCESS) {
             return r;
         }
     }
-    return reg::kERROR_SUCCESS;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -161,54 +172,49 @@ HRESULT RegisterServer() {
     try {
         const std::string path = LibraryPath();
         if (path.empty()) {
-            return SetErrorInfo(SELFREG_E_CLASS,
-                                QStringLiteral("DllRegisterServer: the library's own "
-                                               "path is unknown"));
+            return ReportError(SELFREG_E_CLASS,
+                               "DllRegisterServer: the library's own path is unknown");
         }
         const auto values = Values(path);
-        QString failures;
-        for (const reg::RegKey root : {reg::kHKEY_LOCAL_MACHINE, reg::kHKEY_CURRENT_USER}) {
-            const reg::RegResult r = WriteTo(root, values);
-            if (r == reg::kERROR_SUCCESS) {
+        std::string failures;
+        for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            const LONG r = WriteTo(root, values);
+            if (r == ERROR_SUCCESS) {
                 // A copy left in the user's store would shadow the machine's in the merged view.
-                if (root == reg::kHKEY_LOCAL_MACHINE) {
-                    RemoveFrom(reg::kHKEY_CURRENT_USER);
+                if (root == HKEY_LOCAL_MACHINE) {
+                    RemoveFrom(HKEY_CURRENT_USER);
                 }
                 return S_OK;
             }
             RemoveFrom(root);  // nothing half-written stays behind
             failures += Failure(root, r);
         }
-        return SetErrorInfo(SELFREG_E_CLASS,
-                            QStringLiteral("DllRegisterServer: neither classes store could be "
-                                           "written.") +
-                                failures);
+        return ReportError(SELFREG_E_CLASS,
+                           "DllRegisterServer: neither classes store could be written." + failures);
     } catch (...) {
-        HResultFromCurrentException();
-        return SELFREG_E_CLASS;
+        return ReportError(SELFREG_E_CLASS, FailureFromCurrentException().description);
     }
 }
 
 HRESULT UnregisterServer() {
     ClearErrorInfo();
     try {
-        QString failures;
-        for (const reg::RegKey root : {reg::kHKEY_CURRENT_USER, reg::kHKEY_LOCAL_MACHINE}) {
-            const reg::RegResult r = RemoveFrom(root);
-            if (r != reg::kERROR_SUCCESS) {
+        std::string failures;
+        for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            const LONG r = RemoveFrom(root);
+            if (r != ERROR_SUCCESS) {
                 failures += Failure(root, r);
             }
         }
-        if (!failures.isEmpty()) {
-            return SetErrorInfo(SELFREG_E_CLASS,
-                                QStringLiteral("DllUnregisterServer: the registration could not "
-                                               "be removed everywhere.") +
-                                    failures);
+        if (!failures.empty()) {
+            return ReportError(SELFREG_E_CLASS,
+                               "DllUnregisterServer: the registration could not be removed "
+                               "everywhere." +
+                                   failures);
         }
         return S_OK;
     } catch (...) {
-        HResultFromCurrentException();
-        return SELFREG_E_CLASS;
+        return ReportError(SELFREG_E_CLASS, FailureFromCurrentException().description);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <cmath>
@@ -15,16 +16,10 @@
 
 #include "calculator/NumberText.h"
 #include "component/PlaceOverOwner.h"
+#include "component/ShowOutcome.h"
 #include "forms/frmCalculator.h"
 
 namespace zarnetcalc {
-
-Error::Error(int number, const std::string& message)
-    : std::runtime_error(message), number_(number) {}
-
-int Error::Number() const noexcept {
-    return number_;
-}
 
 namespace {
 
@@ -154,6 +149,10 @@ void clsZarnetCalc::Show() {
 
     dialog->setWindowModality(Qt::ApplicationModal);
     MakeTransientFor(*dialog, *frmOwner);
+    // A zero-time timer fires in the modal loop's first turn: a loop that never ran (the
+    // application was already quitting) showed nothing the user could answer.
+    bool loopRan = false;
+    QTimer::singleShot(0, dialog.get(), [&loopRan] { loopRan = true; });
     dialog->exec();
 
     if (alive.isNull()) {
@@ -164,28 +163,16 @@ void clsZarnetCalc::Show() {
         blnErrorOccurred = kFalse;
         return;
     }
+    if (!loopRan && dialog->Tag().isEmpty())
+        throw Error(kErrInvalidCall,
+                    "Invalid procedure call or argument: the application is quitting, so the "
+                    "calculator cannot be shown");
 
-    if (dialog->Tag() != QLatin1String("Cancelled")) {
-        // Any other tag is a normal end. A display that does not read back as a finite number
-        // ("Error", or an entry too long for a double) ends as an error.
-        const QString display = dialog->DisplayText();
-        std::optional<double> number;
-        if (display != QLatin1String("Error"))
-            number = calculator::TextToNumber(display.toStdString());
-        if (number && std::isfinite(*number)) {
-            dblResult = *number == 0 ? 0.0 : *number;  // never hands back a negative zero
-            blnErrorOccurred = kFalse;
-            blnCancelled = kFalse;
-        } else {
-            dblResult = 0;
-            blnCancelled = kFalse;
-            blnErrorOccurred = kTrue;
-        }
-    } else {
-        dblResult = 0;
-        blnCancelled = kTrue;
-        blnErrorOccurred = kFalse;
-    }
+    const component::ShowOutcome outcome =
+        component::ReadOutcome(dialog->Tag().toStdString(), dialog->DisplayText().toStdString());
+    dblResult = outcome.result;
+    blnCancelled = outcome.cancelled ? kTrue : kFalse;
+    blnErrorOccurred = outcome.errorOccurred ? kTrue : kFalse;
 }
 
 }  // namespace zarnetcalc
