@@ -2,10 +2,6 @@
 // Drawing the box and showing the message are done by forms/frmAbout.
 #include "about/AboutLogic.h"
 
-#include <QFileInfo>
-#include <QProcess>
-#include <QString>
-
 #include <utility>
 #include <vector>
 
@@ -14,20 +10,6 @@
 namespace zarnetcalc::about {
 
 using namespace registry;
-
-SysInfoPlatform DefaultSysInfoPlatform() {
-    SysInfoPlatform platform;
-    platform.StartProgram = [](const std::string& program) {
-        if (program.empty() || program.find('\0') != std::string::npos) {
-            return false;
-        }
-        return QProcess::startDetached(QString::fromStdString(program), {});
-    };
-    platform.FileExists = [](const std::string& path) {
-        return !path.empty() && QFileInfo(QString::fromStdString(path)).isFile();
-    };
-    return platform;
-}
 
 Flag GetKeyValue(const RegKey& KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
                  std::string& KeyVal) {

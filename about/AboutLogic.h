@@ -40,8 +40,9 @@ struct SysInfoPlatform {
     std::function<bool(const std::string& path)> FileExists;
 };
 
-// QProcess::startDetached with the path as the program, no arguments and no shell (an empty
-// path or one holding a NUL starts nothing), and QFileInfo's test for a file.
+// This platform's way (SysInfoPlatformQt.cpp, SysInfoPlatformWin32.cpp): the path is started as
+// the program itself, with no arguments and no shell (an empty path or one holding a NUL starts
+// nothing), and a file test that a folder does not pass.
 SysInfoPlatform DefaultSysInfoPlatform();
 
 // Reads value SubKeyRef of key KeyName under KeyRoot into KeyVal, opening the key for reading
