@@ -33,6 +33,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'echo "wine-test.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 # A display of our own for every Wine process (one wineserver needs one DISPLAY throughout);
 # Xvfb picks a free number and writes it once it accepts connections.
@@ -78,18 +79,50 @@ check() {
     fi
 }
 
+# The classes stores of machine and user, as text files NAME.machine and NAME.user. A fresh
+# prefix has no user store yet: it is made first, so that both can be compared.
+timeout 60 wine reg add 'HKCU\Software\Classes' /f >/dev/null
+snapshot() {
+    timeout 60 wine reg export 'HKLM\Software\Classes' "$(winpath "$1.machine")" /y >/dev/null
+    timeout 60 wine reg export 'HKCU\Software\Classes' "$(winpath "$1.user")" /y >/dev/null
+}
+
 echo "== registering"
-timeout 60 wine regsvr32 /s "$(winpath "$dll")"
 timeout 60 wine regsvr32 /s "$(winpath "$bin/zctestform.dll")"
+# Another program's values named like the component's keys, which unregistering must keep.
+clsid='{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}'
+timeout 60 wine reg add 'HKLM\Software\Classes' /v ZarnetCalc.clsZarnetCalc /d other /f >/dev/null
+timeout 60 wine reg add 'HKLM\Software\Classes\CLSID' /v "$clsid" /d other /f >/dev/null
+# Not registered yet: creation fails. (The script host also registers its own type library on
+# first use, before the snapshot.)
+check not-registered "$tests/unregistered.expected" \
+    wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+snapshot "$work/before"
+timeout 60 wine regsvr32 /s "$(winpath "$dll")"
 
 echo "== checks"
 check vbscript "$tests/calc.vbs.expected" wine cscript //nologo "$(winpath "$tests/calc.vbs")"
 check jscript "$tests/calc.js.expected" wine cscript //nologo "$(winpath "$tests/calc.js")"
+check client "$tests/client.expected" wine "$bin/zc-client.exe"
 
 echo "== unregistering"
 timeout 60 wine regsvr32 /u /s "$(winpath "$dll")"
 check unregistered "$tests/unregistered.expected" \
     wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+snapshot "$work/after"
+if cmp -s "$work/before.machine" "$work/after.machine" && cmp -s "$work/before.user" "$work/after.user"
+then
+    echo "PASS registry: register then unregister left the classes stores as they were"
+else
+    echo "FAIL registry: the classes stores changed:"
+    for store in machine user; do
+        diff <(iconv -f UTF-16 -t UTF-8 "$work/before.$store") \
+            <(iconv -f UTF-16 -t UTF-8 "$work/after.$store") | head -40 || true
+    done
+    failures=$((failures + 1))
+fi
 
 echo "== Windows stage: $failures failed, $((SECONDS - started)) s"
-[ "$failures" -eq 0 ]
+if [ "$failures" -ne 0 ]; then
+    exit 1
+fi

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "component/DispatchIds.h"
+#include "zarnetcalc/DispatchIds.h"
 #include "zarnetcalc/ZarnetCalc_h.h"
 
 namespace {
@@ -67,19 +67,14 @@ void Line(const std::string& label, const std::string& value) {
     std::printf("%s: %s\n", label.c_str(), value.c_str());
 }
 
-// The result code and, on failure, the calling thread's error description, after checking
-// that the object says it reports errors that way.
-std::string Outcome(HRESULT hr, IUnknown* object) {
+// The result code and, on failure, the calling thread's error description.
+std::string Outcome(HRESULT hr) {
     std::string text = Hex(hr);
     if (SUCCEEDED(hr)) {
         return text;
     }
-    Ptr<ISupportErrorInfo> support;
-    const bool supports =
-        object && SUCCEEDED(object->QueryInterface(IID_ISupportErrorInfo, support.PutVoid())) &&
-        support->InterfaceSupportsErrorInfo(IID__clsZarnetCalc) == S_OK;
     Ptr<IErrorInfo> info;
-    if (supports && GetErrorInfo(0, info.Put()) == S_OK && info.Get()) {
+    if (GetErrorInfo(0, info.Put()) == S_OK && info.Get()) {
         BSTR description = nullptr;
         BSTR source = nullptr;
         info->GetDescription(&description);
@@ -117,17 +112,17 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
     b = 1;
     hr = calc->get_ErrorOccurred(&b);
     Line("get_ErrorOccurred", Hex(hr) + " " + std::to_string(b));
-    Line("Show without an owner", Outcome(calc->Show(), calc));
+    Line("Show without an owner", Outcome(calc->Show()));
 
     Ptr<IDispatch> owner;
-    Line("put_MyOwner(form)", Outcome(calc->put_MyOwner(form), calc));
+    Line("put_MyOwner(form)", Outcome(calc->put_MyOwner(form)));
     hr = calc->get_MyOwner(owner.Put());
     Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
-    Line("put_MyOwner(child window's form)", Outcome(calc->put_MyOwner(child), calc));
+    Line("put_MyOwner(child window's form)", Outcome(calc->put_MyOwner(child)));
     hr = calc->get_MyOwner(owner.Put());
     Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
-    Line("Show with an owner", Outcome(calc->Show(), calc));
-    Line("put_MyOwner(null)", Outcome(calc->put_MyOwner(nullptr), calc));
+    Line("Show with an owner", Outcome(calc->Show()));
+    Line("put_MyOwner(null)", Outcome(calc->put_MyOwner(nullptr)));
     hr = calc->get_MyOwner(owner.Put());
     Line("get_MyOwner", Hex(hr) + (owner.Get() ? " an object" : " null"));
 }

@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
     }
     for (int i = 2; i + 1 < argc; i += 2) {
         std::string value = "unchanged";
-        const auto flag = zarnetcalc::about::GetKeyValue(HKEY_LOCAL_MACHINE, argv[i], argv[i + 1],
-                                                         value);
+        const auto flag =
+            zarnetcalc::about::GetKeyValue(HKEY_LOCAL_MACHINE, argv[i], argv[i + 1], value);
         std::printf("%s | %s: %s %s\n", argv[i], argv[i + 1], flag ? "True" : "False",
                     Shown(value).c_str());
     }
