@@ -150,7 +150,14 @@ fallback() {
     registered_in HKCU
 }
 
+# The names the library exports (from its export table, as the loader sees it).
+exports() {
+    x86_64-w64-mingw32-objdump -p "$dll" |
+        sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk 'NR > 1 && NF { print $NF }'
+}
+
 echo "== registering"
+check exports "$tests/exports.expected" exports
 timeout 60 wine regsvr32 /s "$(winpath "$bin/zctestform.dll")"
 # Another program's values named like the component's keys, which unregistering must keep. The
 # user's store, which a fresh prefix lacks, gets the containers the machine's has: registration
