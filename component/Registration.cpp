@@ -18,11 +18,7 @@ using namespace zarnetcalc::registry;
 
 const std::string kClasses = "Software\\Classes\\";
 
-struct Value {
-    std::string key;   // below Software\Classes
-    std::string name;  // "" is the key's default value
-    std::string text;
-};
+using Value = RegistrationValue;
 
 std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
@@ -38,7 +34,7 @@ std::vector<Value> Values(const std::string& libraryPath) {
     const std::string clsid = ClsidKey();
     const std::string libid = GuidToString(LIBID_ZarnetCalc);
     const std::string folder = std::filesystem::path(libraryPath).parent_path().string();
-    return {
+    std::vector<Value> values = {
         {clsid, "", "clsZarnetCalc"},
         {clsid + "\\InprocServer32", "", libraryPath},
         {clsid + "\\InprocServer32", "ThreadingModel", "Apartment"},
@@ -54,6 +50,10 @@ std::vector<Value> Values(const std::string& libraryPath) {
         {InterfaceKey() + "\\TypeLib", "", libid},
         {InterfaceKey() + "\\TypeLib", "Version", "1.0"},
     };
+    for (Value& extra : PlatformRegistrationValues(libraryPath)) {
+        values.push_back(std::move(extra));
+    }
+    return values;
 }
 
 std::string Failure(HKEY root, LONG r) {

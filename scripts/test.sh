@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, then the fuzz run (FUZZ_SECONDS, default 60),
-# the suite under the sanitizers, and last the plain build with every test run by ctest.
+# the suite under the sanitizers, the plain build with every test run by ctest, and last the
+# Windows stage (scripts/wine-test.sh: the COM server DLL cross-built and driven under Wine).
 # --quick runs only the plain build and its tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,3 +21,8 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 cmake --build "$build" --parallel "$(nproc)"
 # Widgets run headless; nothing in the suite needs a display.
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --timeout 120
+
+if [ "${1:-}" != "--quick" ]; then
+    echo "== the Windows stage: zarnetcalc.dll under Wine"
+    bash scripts/wine-test.sh
+fi

@@ -3,7 +3,7 @@
 # then, in a fresh 64-bit Wine prefix on a private Xvfb display, registers the DLL with regsvr32,
 # runs every check of tests/win32 (output compared with its .expected file), unregisters, and
 # ends what it started. Called by scripts/test.sh after the Linux suite; runs alone as well.
-set -euo pipefail
+set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 zc_install_missing "${zc_windows_packages[@]}"
@@ -33,6 +33,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'echo "wine-test.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 # A display of our own for every Wine process (one wineserver needs one DISPLAY throughout);
 # Xvfb picks a free number and writes it once it accepts connections.
@@ -52,44 +53,145 @@ export DISPLAY=":$(cat "$work/display")"
 
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 echo "== a fresh Wine prefix (display $DISPLAY)"
+# One wineserver for the whole stage: left alone it exits whenever no Wine process runs, and
+# the next call starts another, which costs time and forgets the registry keys' access lists
+# (kept in memory only).
+mkdir -p "$WINEPREFIX"
+timeout 20 wineserver -p
 timeout 180 wine wineboot -i >/dev/null 2>&1
 
 # A Linux path as Wine sees it through drive Z:.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 failures=0
-# check NAME EXPECTED-FILE COMMAND...: runs the command (bounded), compares what it printed,
-# line ends normalised, with the expected file.
+pass() { echo "PASS $1"; }
+fail() {
+    echo "FAIL $1"
+    failures=$((failures + 1))
+}
+
+# check NAME EXPECTED-FILE COMMAND...: runs the command (a program bounded in time, or a
+# function of this script), compares what it printed, line ends normalised, with the file.
 check() {
     local name=$1 expected=$2
     shift 2
     local status=0
-    timeout 60 "$@" >"$work/$name.raw" 2>"$work/$name.err" || status=$?
+    if declare -F "$1" >/dev/null; then
+        "$@" >"$work/$name.raw" 2>"$work/$name.err" || status=$?
+    else
+        timeout 60 "$@" >"$work/$name.raw" 2>"$work/$name.err" || status=$?
+    fi
     tr -d '\r' <"$work/$name.raw" >"$work/$name.out"
     if [ "$status" -ne 0 ]; then
-        echo "FAIL $name: exit status $status"
+        fail "$name: exit status $status"
         cat "$work/$name.out" "$work/$name.err"
-        failures=$((failures + 1))
     elif ! diff -u "$expected" "$work/$name.out"; then
-        echo "FAIL $name: output differs from $(basename "$expected") (above)"
-        failures=$((failures + 1))
+        fail "$name: output differs from $(basename "$expected") (above)"
     else
-        echo "PASS $name"
+        pass "$name"
     fi
 }
 
+# The classes stores of machine and user, as files NAME.machine and NAME.user.
+snapshot() {
+    timeout 60 wine reg export 'HKLM\Software\Classes' "$(winpath "$1.machine")" /y >/dev/null
+    timeout 60 wine reg export 'HKCU\Software\Classes' "$(winpath "$1.user")" /y >/dev/null
+}
+# same-stores WHAT NAME: both stores of snapshot NAME are byte for byte those of "before".
+same_stores() {
+    local store
+    if cmp -s "$work/before.machine" "$work/$2.machine" &&
+        cmp -s "$work/before.user" "$work/$2.user"; then
+        pass "$1 left the classes stores as they were"
+        return
+    fi
+    fail "$1 changed the classes stores:"
+    for store in machine user; do
+        diff <(iconv -f UTF-16 -t UTF-8 "$work/before.$store") \
+            <(iconv -f UTF-16 -t UTF-8 "$work/$2.$store") | head -40 || true
+    done
+}
+
+clsid='{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}'
+registered_in() {
+    if timeout 60 wine reg query "$1\\Software\\Classes\\CLSID\\$clsid" >/dev/null 2>&1; then
+        echo "  $1: registered"
+    else
+        echo "  $1: not registered"
+    fi
+}
+# run_regsvr32 LABEL ARGUMENT...: prints the label and regsvr32's exit status.
+run_regsvr32() {
+    local label=$1 status=0
+    shift
+    timeout 60 wine regsvr32 /s "$@" >/dev/null 2>&1 || status=$?
+    echo "$label: exit $status"
+}
+# Closes a classes store for writing: the keys registration writes below turn read-only.
+close_store() {
+    local key
+    for key in 'Software\Classes' 'Software\Classes\CLSID' 'Software\Classes\TypeLib' \
+        'Software\Classes\Interface'; do
+        timeout 60 wine "$bin/zc-protect-key.exe" "$1" "$key" 'D:P(A;;KR;;;WD)'
+    done
+}
+# Registration falls back to the user's classes when the machine's are closed, and fails
+# cleanly when both are.
+fallback() {
+    close_store HKLM
+    run_regsvr32 "regsvr32 zarnetcalc.dll" "$(winpath "$dll")"
+    registered_in HKLM
+    registered_in HKCU
+    run_regsvr32 "regsvr32 /u zarnetcalc.dll" /u "$(winpath "$dll")"
+    registered_in HKCU
+    close_store HKCU
+    run_regsvr32 "regsvr32 zarnetcalc.dll, both stores closed" "$(winpath "$dll")"
+    registered_in HKLM
+    registered_in HKCU
+}
+
+# The names the library exports (from its export table, as the loader sees it).
+exports() {
+    x86_64-w64-mingw32-objdump -p "$dll" |
+        sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk 'NR > 1 && NF { print $NF }'
+}
+
 echo "== registering"
-timeout 60 wine regsvr32 /s "$(winpath "$dll")"
+check exports "$tests/exports.expected" exports
 timeout 60 wine regsvr32 /s "$(winpath "$bin/zctestform.dll")"
+# Another program's values named like the component's keys, which unregistering must keep. The
+# user's store, which a fresh prefix lacks, gets the containers the machine's has: registration
+# creates them when they are missing and, like every registration, leaves them on removal.
+timeout 60 wine reg add 'HKLM\Software\Classes' /v ZarnetCalc.clsZarnetCalc /d other /f >/dev/null
+timeout 60 wine reg add 'HKLM\Software\Classes\CLSID' /v "$clsid" /d other /f >/dev/null
+for key in CLSID Interface TypeLib; do
+    timeout 60 wine reg add 'HKCU\Software\Classes\'"$key" /f >/dev/null
+done
+# Not registered yet: creation fails. (This first script run also lets the script host register
+# its own type library before the snapshot.)
+check not-registered "$tests/unregistered.expected" \
+    wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+snapshot "$work/before"
+timeout 60 wine regsvr32 /s "$(winpath "$dll")"
 
 echo "== checks"
 check vbscript "$tests/calc.vbs.expected" wine cscript //nologo "$(winpath "$tests/calc.vbs")"
 check jscript "$tests/calc.js.expected" wine cscript //nologo "$(winpath "$tests/calc.js")"
+check client "$tests/client.expected" wine "$bin/zc-client.exe"
 
 echo "== unregistering"
 timeout 60 wine regsvr32 /u /s "$(winpath "$dll")"
 check unregistered "$tests/unregistered.expected" \
     wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+snapshot "$work/after"
+same_stores "register then unregister" after
+
+echo "== registering with the machine's classes closed"
+check fallback "$tests/fallback.expected" fallback
+snapshot "$work/closed"
+same_stores "registering into the user's classes and unregistering" closed
 
 echo "== Windows stage: $failures failed, $((SECONDS - started)) s"
-[ "$failures" -eq 0 ]
+if [ "$failures" -ne 0 ]; then
+    exit 1
+fi

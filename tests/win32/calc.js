@@ -6,10 +6,11 @@ function code(e) {
     if (n >= 0x800A0000 && n <= 0x800AFFFF) return "error " + (n - 0x800A0000);
     return "error 0x" + n.toString(16).toUpperCase();
 }
+// Prints the step's value, or "ok" when it has none, or the error it threw.
 function report(what, step) {
     try {
-        step();
-        WScript.Echo(what + ": ok");
+        var value = step();
+        WScript.Echo(what + ": " + (value === undefined ? "ok" : value));
     } catch (e) {
         WScript.Echo(what + ": " + code(e) + ": " + e.description);
     }
@@ -24,17 +25,18 @@ report("new ActiveXObject(\"ZarnetCalc.clsZarnetCalc\")", function () {
     form = new ActiveXObject("ZarnetCalcTest.Form");
 });
 report("values", function () {
-    WScript.Echo("  Result " + calc.Result + ", Cancelled " + flag(calc.Cancelled) +
-                 ", ErrorOccurred " + flag(calc.ErrorOccurred) + ", MyOwner " + calc.MyOwner);
+    return "Result " + calc.Result + ", Cancelled " + flag(calc.Cancelled) + ", ErrorOccurred " +
+           flag(calc.ErrorOccurred) + ", MyOwner " + calc.MyOwner;
 });
 report("Result = 0.5", function () { calc.Result = 0.5; });
-report("Result", function () { WScript.Echo("  " + calc.Result); });
+report("Result", function () { return calc.Result; });
 report("Cancelled = true", function () { calc.Cancelled = true; });
 report("Show()", function () { calc.Show(); });
 report("MyOwner = form", function () { calc.MyOwner = form; });
-report("MyOwner == form", function () { WScript.Echo("  " + (calc.MyOwner == form)); });
+report("MyOwner == form", function () { return calc.MyOwner == form; });
 report("MyOwner = a dictionary", function () {
     calc.MyOwner = new ActiveXObject("Scripting.Dictionary");
 });
+report("MyOwner == form", function () { return calc.MyOwner == form; });
 report("MyOwner = null", function () { calc.MyOwner = null; });
-report("MyOwner", function () { WScript.Echo("  " + calc.MyOwner); });
+report("MyOwner", function () { return calc.MyOwner; });

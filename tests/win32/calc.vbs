@@ -19,7 +19,7 @@ Sub Values()
     WScript.Echo "  Result " & calc.Result & ", Cancelled " & calc.Cancelled & _
         ", ErrorOccurred " & calc.ErrorOccurred & ", MyOwner Is form " & (calc.MyOwner Is form) & _
         ", MyOwner Is Nothing " & (calc.MyOwner Is Nothing)
-    Report "  reading"
+    If Err.Number <> 0 Then Report "  reading the properties"
 End Sub
 
 Dim calc, form, destroyed

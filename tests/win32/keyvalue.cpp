@@ -1,9 +1,6 @@
-// zc-keyvalue.exe: the About box's registry reader GetKeyValue on the real registry, for the
-// Windows checks. "read KEY VALUE..." prints what GetKeyValue gives for each pair under
-// HKEY_LOCAL_MACHINE; "protect KEY SDDL" first sets a key's access list, which `reg add` cannot.
+// zc-keyvalue.exe KEY VALUE...: the About box's registry reader GetKeyValue on the real registry,
+// for the Windows checks. Prints what GetKeyValue gives for each pair under HKEY_LOCAL_MACHINE.
 #include <windows.h>
-
-#include <sddl.h>
 
 #include <cstdio>
 #include <string>
@@ -11,27 +8,6 @@
 #include "about/AboutLogic.h"
 
 namespace {
-
-int Protect(const char* key, const char* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
-                                                              nullptr)) {
-        std::printf("protect %s: bad descriptor %s\n", key, sddl);
-        return 1;
-    }
-    HKEY handle = nullptr;
-    LONG r = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, WRITE_DAC, &handle);
-    if (r == ERROR_SUCCESS) {
-        r = RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor);
-        RegCloseKey(handle);
-    }
-    LocalFree(descriptor);
-    if (r != ERROR_SUCCESS) {
-        std::printf("protect %s: error %ld\n", key, r);
-        return 1;
-    }
-    return 0;
-}
 
 // Long texts are shortened to their start and their length.
 std::string Shown(const std::string& text) {
@@ -45,20 +21,16 @@ std::string Shown(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "protect" && argc == 4) {
-        return Protect(argv[2], argv[3]);
-    }
-    if (command != "read" || argc % 2 != 0) {
-        std::puts("usage: zc-keyvalue read KEY VALUE [KEY VALUE...] | protect KEY SDDL");
+    if (argc < 3 || argc % 2 == 0) {
+        std::puts("usage: zc-keyvalue KEY VALUE [KEY VALUE...]");
         return 2;
     }
-    for (int i = 2; i + 1 < argc; i += 2) {
-        std::string value = "unchanged";
-        const auto flag = zarnetcalc::about::GetKeyValue(HKEY_LOCAL_MACHINE, argv[i], argv[i + 1],
-                                                         value);
-        std::printf("%s | %s: %s %s\n", argv[i], argv[i + 1], flag ? "True" : "False",
-                    Shown(value).c_str());
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string text = "unchanged";
+        const auto flag =
+            zarnetcalc::about::GetKeyValue(HKEY_LOCAL_MACHINE, argv[i], argv[i + 1], text);
+        std::printf("%s | %s: %d %s\n", argv[i], argv[i + 1], static_cast<int>(flag),
+                    Shown(text).c_str());
     }
     return 0;
 }
