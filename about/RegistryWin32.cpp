@@ -4,6 +4,14 @@
 
 #include <windows.h>
 
+// winreg.h names the A or W functions by macros that would rename the layer's own functions.
+#undef RegOpenKeyEx
+#undef RegQueryValueEx
+#undef RegCreateKeyEx
+#undef RegSetValueEx
+#undef RegDeleteValue
+#undef RegDeleteTree
+
 namespace zarnetcalc::registry {
 namespace {
 

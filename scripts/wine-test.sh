@@ -178,6 +178,8 @@ echo "== checks"
 check vbscript "$tests/calc.vbs.expected" wine cscript //nologo "$(winpath "$tests/calc.vbs")"
 check jscript "$tests/calc.js.expected" wine cscript //nologo "$(winpath "$tests/calc.js")"
 check client "$tests/client.expected" wine "$bin/zc-client.exe"
+source scripts/wine-dialogs.sh
+dialog_checks
 
 echo "== unregistering"
 timeout 60 wine regsvr32 /u /s "$(winpath "$dll")"
