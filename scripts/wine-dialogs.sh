@@ -141,8 +141,8 @@ wait_for_lines() {
 
 # The interactive host typed at through the X server, so that the keys reach the calculator
 # through Wine's own keyboard input: the host's default button opens it; Alt+F4 is refused;
-# 5, Shift+8 (a "*", so no 8), 3, Enter and F2 give 15; the host, active again once the
-# calculator has gone, opens it anew with Enter, and Esc cancels; Alt+F4 closes the host.
+# 5, Shift+8 (a "*", so no 8), 3, Enter and F2 give 15; Enter on the host opens it anew, and Esc
+# cancels; Alt+F4 closes the host. There is no window manager: the X focus is set as one would.
 xdotool_session() {
     local out=$work/host.out host calc pid status=0
     timeout 90 wine "$demo" >"$out" 2>"$work/host.err" &
@@ -156,12 +156,14 @@ xdotool_session() {
             xdotool key alt+F4 5 shift+8 3 Return F2 &&
             wait_for_lines "$out" 1 &&
             wait_for_no_window '^Calculator$' &&
+            timeout 10 xdotool windowfocus --sync "$host" &&
             xdotool key Return &&
             calc=$(wait_for_window '^Calculator$') &&
             timeout 10 xdotool windowfocus --sync "$calc" &&
             xdotool key 4 Escape &&
             wait_for_lines "$out" 2 &&
             wait_for_no_window '^Calculator$' &&
+            timeout 10 xdotool windowfocus --sync "$host" &&
             xdotool key alt+F4
     } || echo "xdotool: the session stopped before its end" >>"$work/host.err"
     wait "$pid" || status=$?

@@ -5,7 +5,8 @@
 //   started      prints whether the system-information tool was started: the tool is a copy of
 //                this program, which, run without arguments, leaves a mark in the file named by
 //                ZC_ABOUTBOX_MARK.
-// Esc then closes the box, and the check prints whether it was unloaded.
+// Esc then closes the box, and the check prints whether it was unloaded. The box opens over an
+// owner window, which must be disabled while it is up and active again after it.
 #include <windows.h>
 
 #include <cstdio>
@@ -30,6 +31,7 @@ enum class Mode { Unavailable, Started };
 enum class Step { OpenBox, Answer, CloseBox, Done };
 
 Mode mode = Mode::Unavailable;
+HWND owner = nullptr;
 Step step = Step::OpenBox;
 DWORD started = 0;
 DWORD stepStarted = 0;
@@ -120,6 +122,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
                 return;
             }
             Print("caption: " + WindowText(about));
+            Print(std::string("owner while the box is up: ") +
+                  (IsWindowEnabled(owner) ? "enabled" : "disabled"));
             for (const char* name :
                  {"lblTitle", "lblVersion", "Label1(1)", "cmdOK", "cmdSysInfo"}) {
                 Print(std::string(name) + ": " +
@@ -203,12 +207,18 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    owner = CreateWindowExW(0, L"STATIC", L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400,
+                            300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(owner);
     started = GetTickCount();
     SetTimer(nullptr, 0, 10, Tick);
-    zarnetcalc::forms::win32::ShowAboutBox(nullptr);
+    zarnetcalc::forms::win32::ShowAboutBox(owner);
     Print(std::string("after OK: ") + (FindWindowOfClass(kAboutClass, false) == nullptr
                                            ? "no About box left"
                                            : "the box is still there"));
+    Print(std::string("owner after OK: ") + (IsWindowEnabled(owner) ? "enabled" : "disabled") +
+          (GetActiveWindow() == owner ? ", active" : ", not active"));
+    DestroyWindow(owner);
     if (mode == Mode::Started) {
         DeleteFileA(mark.c_str());
     }
