@@ -2,7 +2,6 @@
 // interface under Software\Classes of the machine's store when it may be written, else of the
 // user's, and removes exactly those keys again. Written against the platform's registry functions.
 #include <cctype>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,10 +29,22 @@ std::string InterfaceKey() {
     return "Interface\\" + GuidToString(IID__clsZarnetCalc);
 }
 
+// The folder of a path, cut at its last separator. Plain text work: the path is in the
+// registry functions' code page, which a std::filesystem::path would not keep on Windows.
+std::string Folder(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) {
+        return {};
+    }
+    // The root keeps its separator ("/", "C:\").
+    const bool root = cut == 0 || (cut == 2 && path[1] == ':');
+    return path.substr(0, root ? cut + 1 : cut);
+}
+
 std::vector<Value> Values(const std::string& libraryPath) {
     const std::string clsid = ClsidKey();
     const std::string libid = GuidToString(LIBID_ZarnetCalc);
-    const std::string folder = std::filesystem::path(libraryPath).parent_path().string();
+    const std::string folder = Folder(libraryPath);
     std::vector<Value> values = {
         {clsid, "", "clsZarnetCalc"},
         {clsid + "\\InprocServer32", "", libraryPath},

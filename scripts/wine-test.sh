@@ -16,9 +16,10 @@ cmake --build "$build" --parallel 2
 
 tests=$PWD/tests/win32
 bin=$PWD/$build/tests/win32
-dll=$PWD/$build/component/win32/zarnetcalc.dll
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarnetcalc-wine.XXXXXX")
 xvfb_pid=""
+# The library is registered from a folder whose name is not plain ASCII.
+dll="$work/Zärnet é/zarnetcalc.dll"
 
 cleanup() {
     if [ -d "$work/prefix" ]; then
@@ -34,6 +35,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'echo "wine-test.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
+mkdir -p "$(dirname "$dll")"
+cp "$build/component/win32/zarnetcalc.dll" "$dll"
 
 # A display of our own for every Wine process (one wineserver needs one DISPLAY throughout);
 # Xvfb picks a free number and writes it once it accepts connections.
