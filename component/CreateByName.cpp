@@ -1,59 +1,58 @@
 // Creating an object from its programmatic identifier, as a late-binding host does: ProgID ->
 // CLSID -> InprocServer32 -> load the library -> its DllGetClassObject -> CreateInstance. The
-// lookups go through the merged classes view of about/Registry.
+// lookups go through the merged classes view, HKEY_CLASSES_ROOT (registry/Registry.h).
 #include <dlfcn.h>
 
 #include <string>
 
-#include "about/Registry.h"
 #include "component/Runtime.h"
+#include "registry/Registry.h"
 
 namespace zarnetcalc::runtime {
 
 namespace {
 
-namespace reg = zarnetcalc::registry;
+using namespace zarnetcalc::registry;  // the platform's registry names (global on Windows)
 
 using GetClassObjectFunction = HRESULT (*)(const CLSID*, const IID*, void**);
 
 // The default value of a classes key: the text, or the registry error.
-reg::RegResult ReadClassesDefault(const std::string& key, std::string* text) {
-    reg::RegKey handle = 0;
-    reg::RegResult r =
-        reg::RegOpenKeyEx(reg::kHKEY_CLASSES_ROOT, key, 0, reg::kKEY_QUERY_VALUE, &handle);
-    if (r != reg::kERROR_SUCCESS) {
+LONG ReadClassesDefault(const std::string& key, std::string* text) {
+    HKEY handle = nullptr;
+    LONG r = RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &handle);
+    if (r != ERROR_SUCCESS) {
         return r;
     }
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    r = reg::RegQueryValueEx(handle, "", &type, nullptr, &size);
-    if (r == reg::kERROR_SUCCESS && type != reg::kREG_SZ) {
-        r = reg::kERROR_INVALID_DATA;
+    DWORD type = 0;
+    DWORD size = 0;
+    r = RegQueryValueExA(handle, "", nullptr, &type, nullptr, &size);
+    if (r == ERROR_SUCCESS && type != REG_SZ) {
+        r = ERROR_INVALID_DATA;
     }
-    if (r == reg::kERROR_SUCCESS) {
+    if (r == ERROR_SUCCESS) {
         std::string data(size, '\0');
-        r = reg::RegQueryValueEx(handle, "", &type, reinterpret_cast<std::uint8_t*>(data.data()),
-                                 &size);
+        r = RegQueryValueExA(handle, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                             &size);
         data.resize(size);
         while (!data.empty() && data.back() == '\0') {
             data.pop_back();
         }
         *text = data;
     }
-    reg::RegCloseKey(handle);
+    RegCloseKey(handle);
     return r;
 }
 
 // A registry failure while looking up key, as a result code with its description.
-HRESULT LookupFailure(reg::RegResult r, const QString& what) {
+HRESULT LookupFailure(LONG r, const QString& what) {
     switch (r) {
-        case reg::kERROR_FILE_NOT_FOUND:
+        case ERROR_FILE_NOT_FOUND:
             return SetErrorInfo(REGDB_E_CLASSNOTREG, what + QStringLiteral(" is not registered"));
-        case reg::kERROR_INVALID_DATA:
+        case ERROR_INVALID_DATA:
             return SetErrorInfo(REGDB_E_INVALIDVALUE,
                                 what + QStringLiteral(": the registered value "
                                                       "is not a text"));
-        case reg::kERROR_BADDB:
+        case ERROR_BADDB:
             return SetErrorInfo(REGDB_E_READREGDB, what + QStringLiteral(": the classes store is "
                                                                          "corrupt"));
         default:
@@ -97,8 +96,8 @@ HRESULT CreateObjectByName(const char* progIdText, const IID* riid, void** ppv) 
         }
 
         std::string clsidText;
-        reg::RegResult r = ReadClassesDefault(progId + "\\CLSID", &clsidText);
-        if (r != reg::kERROR_SUCCESS) {
+        LONG r = ReadClassesDefault(progId + "\\CLSID", &clsidText);
+        if (r != ERROR_SUCCESS) {
             return LookupFailure(r, QStringLiteral("The programmatic identifier ") + shown);
         }
         const auto clsid = GuidFromString(clsidText);
@@ -111,7 +110,7 @@ HRESULT CreateObjectByName(const char* progIdText, const IID* riid, void** ppv) 
 
         std::string path;
         r = ReadClassesDefault("CLSID\\" + GuidToString(*clsid) + "\\InprocServer32", &path);
-        if (r != reg::kERROR_SUCCESS) {
+        if (r != ERROR_SUCCESS) {
             return LookupFailure(r, QStringLiteral("The library of class ") + classShown);
         }
         if (path.empty()) {

@@ -1,18 +1,18 @@
 // Self-registration: writes the class, its programmatic identifier, the type library and the
 // interface under Software\Classes of the machine's store when it may be written, else of the
-// user's, and removes exactly those keys again. The stores themselves are about/Registry.
+// user's, and removes exactly those keys again. The registry functions are registry/Registry.h.
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "about/Registry.h"
 #include "component/Runtime.h"
+#include "registry/Registry.h"
 
 namespace zarnetcalc::runtime {
 
 namespace {
 
-namespace reg = zarnetcalc::registry;
+using namespace zarnetcalc::registry;  // the platform's registry names (global on Windows)
 
 const std::string kClasses = "Software\\Classes\\";
 
@@ -26,7 +26,7 @@ std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
 }
 std::string TypeLibKey() {
-    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc);
+    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
 }
 std::string InterfaceKey() {
     return "Interface\\" + GuidToString(IID__clsZarnetCalc);
@@ -45,31 +45,28 @@ std::vector<Value> Values(const std::string& libraryPath) {
         {clsid + "\\Version", "", "1.0"},
         {kProgID, "", "clsZarnetCalc"},
         {std::string(kProgID) + "\\CLSID", "", GuidToString(CLSID_clsZarnetCalc)},
-        {TypeLibKey() + "\\1.0", "", "ZarnetCalc"},
-        {TypeLibKey() + "\\1.0\\FLAGS", "", "0"},
-        {TypeLibKey() + "\\1.0\\HELPDIR", "", folder},
+        {TypeLibKey(), "", "ZarnetCalc"},
+        {TypeLibKey() + "\\FLAGS", "", "0"},
+        {TypeLibKey() + "\\HELPDIR", "", folder},
         {InterfaceKey(), "", "_clsZarnetCalc"},
         {InterfaceKey() + "\\TypeLib", "", libid},
         {InterfaceKey() + "\\TypeLib", "Version", "1.0"},
     };
 }
 
-QString StoreName(reg::RegKey root) {
-    return root == reg::kHKEY_LOCAL_MACHINE ? QStringLiteral("HKEY_LOCAL_MACHINE")
-                                            : QStringLiteral("HKEY_CURRENT_USER");
+QString StoreName(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE ? QStringLiteral("HKEY_LOCAL_MACHINE")
+                                      : QStringLiteral("HKEY_CURRENT_USER");
 }
 
-QString Failure(reg::RegKey root, reg::RegResult r) {
+QString Failure(HKEY root, LONG r) {
     QString what;
     switch (r) {
-        case reg::kERROR_ACCESS_DENIED:
+        case ERROR_ACCESS_DENIED:
             what = QStringLiteral("access denied");
             break;
-        case reg::kERROR_BADDB:
+        case ERROR_BADDB:
             what = QStringLiteral("the store is corrupt");
-            break;
-        case reg::kERROR_INVALID_DATA:
-            what = QStringLiteral("a value is malformed");
             break;
         default:
             what = QStringLiteral("error %1").arg(r);
@@ -79,19 +76,19 @@ QString Failure(reg::RegKey root, reg::RegResult r) {
 }
 
 // The default value of root\key as text, or nothing when the key or value is missing.
-std::optional<std::string> ReadDefault(reg::RegKey root, const std::string& key) {
-    reg::RegKey handle = 0;
-    if (reg::RegOpenKeyEx(root, key, 0, reg::kKEY_QUERY_VALUE, &handle) != reg::kERROR_SUCCESS) {
+std::optional<std::string> ReadDefault(HKEY root, const std::string& key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::optional<std::string> text;
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (reg::RegQueryValueEx(handle, "", &type, nullptr, &size) == reg::kERROR_SUCCESS &&
-        type == reg::kREG_SZ) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(handle, "", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_SZ) {
         std::string data(size, '\0');
-        if (reg::RegQueryValueEx(handle, "", &type, reinterpret_cast<std::uint8_t*>(data.data()),
-                                 &size) == reg::kERROR_SUCCESS) {
+        if (RegQueryValueExA(handle, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                             &size) == ERROR_SUCCESS) {
             data.resize(size);
             while (!data.empty() && data.back() == '\0') {
                 data.pop_back();
@@ -99,13 +96,15 @@ std::optional<std::string> ReadDefault(reg::RegKey root, const std::string& key)
             text = data;
         }
     }
-    reg::RegCloseKey(handle);
+    RegCloseKey(handle);
     return text;
 }
 
-// The keys registration owns in one store. The programmatic identifier is ours only while it
-// names our class: another component's registration of the same name is left alone.
-std::vector<std::string> OwnedKeys(reg::RegKey root) {
+// The keys registration owns in one store: the library's own version of its type library (other
+// versions stay), and the programmatic identifier only while it names our class (another
+// component's registration of the same name is left alone). Values that share a name with one
+// of these keys are not keys and stay too.
+std::vector<std::string> OwnedKeys(HKEY root) {
     std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + TypeLibKey(),
                                      kClasses + InterfaceKey()};
     const auto progIdClsid = ReadDefault(root, kClasses + kProgID + "\\CLSID");
@@ -119,39 +118,42 @@ std::vector<std::string> OwnedKeys(reg::RegKey root) {
 }
 
 // Removes the keys of one store; a key that is not there is no failure.
-reg::RegResult RemoveFrom(reg::RegKey root) {
-    reg::RegResult worst = reg::kERROR_SUCCESS;
+LONG RemoveFrom(HKEY root) {
+    LONG worst = ERROR_SUCCESS;
     for (const std::string& key : OwnedKeys(root)) {
-        reg::RegKey handle = 0;
-        const reg::RegResult open = reg::RegOpenKeyEx(root, key, 0, reg::kKEY_QUERY_VALUE, &handle);
-        if (open == reg::kERROR_FILE_NOT_FOUND) {
+        HKEY handle = nullptr;
+        const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle);
+        if (open == ERROR_FILE_NOT_FOUND) {
             continue;  // not in this store (a read-only store that lacks it is no failure)
         }
-        if (open == reg::kERROR_SUCCESS) {
-            reg::RegCloseKey(handle);
+        if (open == ERROR_SUCCESS) {
+            RegCloseKey(handle);
         }
-        const reg::RegResult r = reg::RegDeleteTree(root, key);
-        if (r != reg::kERROR_SUCCESS && r != reg::kERROR_FILE_NOT_FOUND) {
+        const LONG r = RegDeleteTreeA(root, key.c_str());
+        if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) {
             worst = r;
         }
     }
     return worst;
 }
 
-reg::RegResult WriteTo(reg::RegKey root, const std::vector<Value>& values) {
+LONG WriteTo(HKEY root, const std::vector<Value>& values) {
     for (const Value& v : values) {
-        reg::RegKey handle = 0;
-        reg::RegResult r = reg::RegCreateKeyEx(root, kClasses + v.key, reg::kKEY_WRITE, &handle);
-        if (r != reg::kERROR_SUCCESS) {
+        HKEY handle = nullptr;
+        LONG r = RegCreateKeyExA(root, (kClasses + v.key).c_str(), 0, nullptr,
+                                 REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &handle, nullptr);
+        if (r != ERROR_SUCCESS) {
             return r;
         }
-        r = reg::RegSetStringValue(handle, v.name, v.text);
-        reg::RegCloseKey(handle);
-        if (r != reg::kERROR_SUCCESS) {
+        // A text value is stored with its NUL.
+        r = RegSetValueExA(handle, v.name.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(v.text.c_str()), DWORD(v.text.size() + 1));
+        RegCloseKey(handle);
+        if (r != ERROR_SUCCESS) {
             return r;
         }
     }
-    return reg::kERROR_SUCCESS;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -167,12 +169,12 @@ HRESULT RegisterServer() {
         }
         const auto values = Values(path);
         QString failures;
-        for (const reg::RegKey root : {reg::kHKEY_LOCAL_MACHINE, reg::kHKEY_CURRENT_USER}) {
-            const reg::RegResult r = WriteTo(root, values);
-            if (r == reg::kERROR_SUCCESS) {
+        for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            const LONG r = WriteTo(root, values);
+            if (r == ERROR_SUCCESS) {
                 // A copy left in the user's store would shadow the machine's in the merged view.
-                if (root == reg::kHKEY_LOCAL_MACHINE) {
-                    RemoveFrom(reg::kHKEY_CURRENT_USER);
+                if (root == HKEY_LOCAL_MACHINE) {
+                    RemoveFrom(HKEY_CURRENT_USER);
                 }
                 return S_OK;
             }
@@ -193,9 +195,9 @@ HRESULT UnregisterServer() {
     ClearErrorInfo();
     try {
         QString failures;
-        for (const reg::RegKey root : {reg::kHKEY_CURRENT_USER, reg::kHKEY_LOCAL_MACHINE}) {
-            const reg::RegResult r = RemoveFrom(root);
-            if (r != reg::kERROR_SUCCESS) {
+        for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            const LONG r = RemoveFrom(root);
+            if (r != ERROR_SUCCESS) {
                 failures += Failure(root, r);
             }
         }

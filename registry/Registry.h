@@ -35,7 +35,7 @@ struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 // The predefined roots. HKEY_CLASSES_ROOT is a read-only merged view: a key is the user's
-// Software\Classes\<key> when that exists, else the machine's.
+// Software\Classes\<key> when that exists, else the machine's; writes go to one of those two.
 inline HKEY const HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(std::uintptr_t{0x80000000u});
 inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::uintptr_t{0x80000001u});
 inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002u});
@@ -45,6 +45,7 @@ inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;   // no such key or value
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;    // the store may not be written (or read)
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;   // not an open key
+inline constexpr LONG ERROR_INVALID_DATA = 13;    // a value is not of the type asked for
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;      // the buffer is too small; the size is set
 inline constexpr LONG ERROR_BADDB = 1009;         // the store file cannot be parsed
@@ -60,7 +61,6 @@ inline constexpr DWORD REG_DWORD = 4;
 inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 inline constexpr REGSAM KEY_SET_VALUE = 0x0002;
 inline constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
-inline constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 inline constexpr REGSAM DELETE = 0x00010000;
 inline constexpr REGSAM READ_CONTROL = 0x00020000;
 inline constexpr REGSAM KEY_READ = 0x00020019;
