@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -52,35 +53,45 @@ QString Join(const QString& key, const QString& sub) {
 // ---- one store file ----------------------------------------------------------------------
 
 struct Value {
-    QString name;  // as the file spells it
-    int line;
     DWORD type;
     QByteArray data;
 };
 
-// A key: its sections (line ranges, a blank line before a header included) and values. A key
-// with no section of its own is there through a subkey's section.
+// A key with a section of its own: its sections (line ranges, with the blank line before a
+// header) and the lines of its values. Keys above it are there through it.
 struct Key {
     QString spelling;
     std::vector<std::pair<int, int>> sections;  // [begin, end): header to last value line
-    QHash<QString, Value> values;               // by folded name
+    QHash<QString, int> values;                 // folded name -> line
 };
 
-// A store file as read: its lines as they are, and what they say.
+// A store file as read: its lines as they are (views into the file or into lines added since),
+// and the keys they hold. Values are decoded from their line when asked for.
 struct Store {
     QString file;  // where it is written (a symlink's target)
     bool exists = false;
-    std::vector<QByteArray> lines;  // without their '\n'
+    QByteArray bytes;
+    std::deque<QByteArray> added;
+    std::vector<QByteArrayView> lines;  // without their '\n'
     bool finalNewline = true;
     QHash<QString, Key> keys;  // by folded path
 
-    bool Exists(const QString& key) const { return key.isEmpty() || keys.contains(key); }
-    const Value* Find(const QString& key, const QString& name) const {
+    QByteArrayView Add(QByteArray line) { return added.emplace_back(std::move(line)); }
+    // A key is there with a section of its own or through a subkey's.
+    bool Exists(const QString& key) const { return key.isEmpty() || !Spelling(key).isEmpty(); }
+    QString Spelling(const QString& key) const {
         const auto k = keys.constFind(key);
-        if (k == keys.cend())
-            return nullptr;
-        const auto v = k->values.constFind(name.toCaseFolded());
-        return v == k->values.cend() ? nullptr : &*v;
+        if (k != keys.cend())
+            return k->spelling;
+        const QString below = key + u'\\';
+        for (auto sub = keys.cbegin(); sub != keys.cend(); ++sub) {
+            if (sub.key().startsWith(below))
+                return sub->spelling.section(u'\\', 0, int(key.count(u'\\')));
+        }
+        return {};
+    }
+    int Find(const QString& key, const QString& name) const {  // the value's line, or -1
+        return keys.value(key).values.value(name.toCaseFolded(), -1);
     }
 };
 
@@ -117,27 +128,34 @@ std::optional<Value> ParseData(QByteArrayView data) {
         const std::optional<QByteArray> text = ReadQuoted(data, pos);
         if (!text || !data.sliced(pos).trimmed().isEmpty())
             return std::nullopt;
-        return Value{{}, 0, REG_SZ, *text + '\0'};
+        return Value{REG_SZ, *text + '\0'};
     }
     const qsizetype colon = data.indexOf(':');
-    const QByteArray kind = data.first(std::max<qsizetype>(colon, 0)).toByteArray().toLower();
-    const QByteArray rest = data.sliced(colon + 1).trimmed().toByteArray();
-    std::optional<DWORD> type = kind == "hex" ? std::optional<DWORD>(kRegBinary) : std::nullopt;
-    if (kind.startsWith("hex(") && kind.endsWith(')'))
-        type = HexNumber(QByteArrayView(kind).sliced(4, kind.size() - 5));
-    Value v{{}, 0, type.value_or(REG_DWORD), {}};
-    if (kind == "dword") {
+    const QByteArrayView kind = data.first(std::max<qsizetype>(colon, 0));
+    QByteArrayView rest = data.sliced(colon + 1).trimmed();
+    const auto is = [&](QByteArrayView word) {
+        return kind.compare(word, Qt::CaseInsensitive) == 0;
+    };
+    std::optional<DWORD> type = is("hex") ? std::optional<DWORD>(kRegBinary) : std::nullopt;
+    if (kind.size() > 5 && kind.first(4).compare("hex(", Qt::CaseInsensitive) == 0 &&
+        kind.endsWith(')'))
+        type = HexNumber(kind.sliced(4, kind.size() - 5));
+    Value v{type.value_or(REG_DWORD), {}};
+    if (is("dword")) {
         const std::optional<DWORD> n = HexNumber(rest);
         v.data.resize(4);
         qToLittleEndian<quint32>(n.value_or(0), v.data.data());
         return n ? std::optional<Value>(v) : std::nullopt;
     }
-    for (const QByteArray& pair : rest.isEmpty() ? QList<QByteArray>() : rest.split(',')) {
-        const std::optional<DWORD> byte =
-            pair.trimmed().size() == 2 ? HexNumber(pair.trimmed()) : std::nullopt;
-        if (!byte)
+    v.data.reserve(rest.size() / 3 + 1);
+    while (!rest.isEmpty()) {  // pairs of hex digits between commas
+        const qsizetype comma = rest.indexOf(',');
+        const QByteArrayView pair = rest.first(comma < 0 ? rest.size() : comma).trimmed();
+        const std::optional<DWORD> byte = pair.size() == 2 ? HexNumber(pair) : std::nullopt;
+        if (!byte || (comma >= 0 && comma + 1 == rest.size()))
             return std::nullopt;
         v.data += char(*byte);
+        rest = rest.sliced(comma < 0 ? rest.size() : comma + 1);
     }
     return type ? std::optional<Value>(v) : std::nullopt;
 }
@@ -159,50 +177,59 @@ QByteArray ValueLine(const QString& name, DWORD type, const QByteArray& data) {
            data.toHex(',');
 }
 
+// A line's content: without blanks around it, a CRLF line's '\r' or the file's byte order mark.
+QByteArrayView Content(const Store& s, int i) {
+    const QByteArrayView t = s.lines[std::size_t(i)];
+    return (i == 0 && t.startsWith("\xEF\xBB\xBF") ? t.sliced(3) : t).trimmed();
+}
+
+// A value line: "name"=data or @=data for the default value.
+std::optional<std::pair<QByteArray, Value>> ParseValueLine(QByteArrayView t) {
+    qsizetype pos = t.startsWith('@') ? 1 : 0;
+    const std::optional<QByteArray> name = pos == 1            ? QByteArray()
+                                           : t.startsWith('"') ? ReadQuoted(t, pos)
+                                                               : std::nullopt;
+    const QByteArrayView rest = name ? t.sliced(pos).trimmed() : QByteArrayView();
+    const std::optional<Value> value =
+        rest.startsWith('=') ? ParseData(rest.sliced(1).trimmed()) : std::nullopt;
+    if (!value)
+        return std::nullopt;
+    return std::pair{*name, *value};
+}
+
 // Reads the lines of a store file; ERROR_BADDB when any line is not of the format.
-LONG Parse(const QByteArray& bytes, Store& s) {
-    if (!Utf8(bytes) || bytes.contains('\0'))
+LONG Parse(Store& s) {
+    if (!Utf8(s.bytes) || s.bytes.contains('\0'))
         return ERROR_BADDB;
-    const QList<QByteArray> lines = bytes.split('\n');
-    s.finalNewline = bytes.isEmpty() || bytes.endsWith('\n');
-    s.lines.assign(lines.begin(), lines.end() - (s.finalNewline ? 1 : 0));
+    for (qsizetype at = 0, nl; at < s.bytes.size(); at = nl + 1) {
+        nl = s.bytes.indexOf('\n', at);
+        nl = nl < 0 ? s.bytes.size() : nl;
+        s.lines.push_back(QByteArrayView(s.bytes).sliced(at, nl - at));
+    }
+    s.finalNewline = s.bytes.isEmpty() || s.bytes.endsWith('\n');
     Key* key = nullptr;  // of the last section
     for (int i = 0; i < int(s.lines.size()); ++i) {
-        QByteArrayView t = s.lines[std::size_t(i)];
-        t = (i == 0 && t.startsWith("\xEF\xBB\xBF") ? t.sliced(3) : t).trimmed();  // and a '\r'
+        const QByteArrayView t = Content(s, i);
         if (t.isEmpty() || t.startsWith(';') || (i == 0 && t == kHeader))
             continue;
         if (t.startsWith('[') && t.endsWith(']')) {
             const QString path = QString::fromUtf8(t.sliced(1, t.size() - 2));
             if (!path.isEmpty() && path.split(u'\\').contains(QString()))
                 return ERROR_BADDB;
-            // The key and every key above it are there; the first spelling met is kept.
-            for (qsizetype at = path.size(); at > 0; at = path.lastIndexOf(u'\\', at - 1)) {
-                const QString folded = path.left(at).toCaseFolded();
-                if (s.keys.contains(folded))
-                    break;
-                s.keys[folded].spelling = path.left(at);
-            }
             key = &s.keys[path.toCaseFolded()];
+            if (key->sections.empty())
+                key->spelling = path;
             const bool blankBefore = i > 0 && s.lines[std::size_t(i - 1)].trimmed().isEmpty();
             key->sections.emplace_back(blankBefore ? i - 1 : i, i + 1);
             continue;
         }
-        qsizetype pos = t.startsWith('@') ? 1 : 0;
-        const std::optional<QByteArray> name = pos == 1            ? QByteArray()
-                                               : t.startsWith('"') ? ReadQuoted(t, pos)
-                                                                   : std::nullopt;
-        const QByteArrayView rest = name ? t.sliced(pos).trimmed() : QByteArrayView();
-        std::optional<Value> value =
-            rest.startsWith('=') ? ParseData(rest.sliced(1).trimmed()) : std::nullopt;
+        const auto value = ParseValueLine(t);
         if (!value || key == nullptr)
             return ERROR_BADDB;
-        value->name = QString::fromUtf8(*name);
-        value->line = i;
-        const QString folded = value->name.toCaseFolded();
+        const QString folded = QString::fromUtf8(value->first).toCaseFolded();
         if (key->values.contains(folded))
             return ERROR_BADDB;  // a value is named once in its key
-        key->values.insert(folded, *value);
+        key->values.insert(folded, i);
         key->sections.back().second = i + 1;
     }
     return ERROR_SUCCESS;
@@ -210,7 +237,7 @@ LONG Parse(const QByteArray& bytes, Store& s) {
 
 QByteArray Serialize(const Store& s) {
     QByteArray out;
-    for (const QByteArray& line : s.lines) out += line + '\n';
+    for (const QByteArrayView line : s.lines) out.append(line).append('\n');
     if (!s.finalNewline)
         out.chop(1);
     return out;
@@ -221,7 +248,7 @@ void AppendSection(Store& s, const QString& path) {
     if (s.lines.empty())
         s.lines.push_back(kHeader);
     s.lines.push_back({});
-    s.lines.push_back('[' + path.toUtf8() + ']');
+    s.lines.push_back(s.Add('[' + path.toUtf8() + ']'));
 }
 
 // ---- the files ---------------------------------------------------------------------------
@@ -284,12 +311,12 @@ LONG Load(Root root, Store& s) {
     if (!Permits(path, st, false))
         return ERROR_ACCESS_DENIED;
     QFile f(s.file);
-    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    s.bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     if (f.error() != QFileDevice::NoError)
         return ERROR_CANTREAD;
     s.exists = true;
     s.file = QFileInfo(s.file).canonicalFilePath();  // a symlink is written through
-    return Parse(bytes, s);
+    return Parse(s);
 }
 
 // Lets edit change the lines of root's store once the key path is found there, then writes the
@@ -434,9 +461,11 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     if (r == ERROR_SUCCESS && (r = Locate(key.root, key.path, s, folded)) == ERROR_FILE_NOT_FOUND)
         r = ERROR_KEY_DELETED;
     const std::optional<QString> name = NameText(lpValueName);
-    const Value* v = r == ERROR_SUCCESS && name ? s.Find(folded, *name) : nullptr;
-    if (v == nullptr)
+    const int line = r == ERROR_SUCCESS && name ? s.Find(folded, *name) : -1;
+    if (line < 0)
         return r == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : r;
+    const auto found = ParseValueLine(Content(s, line));
+    const Value* v = &found->second;
     const DWORD size = DWORD(v->data.size());
     if (lpType != nullptr)
         *lpType = v->type;
@@ -498,15 +527,16 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwT
     const QByteArray data(reinterpret_cast<const char*>(lpData), qsizetype(cbData));
     return Modify(key.root, key.path, [&](Store& s) {
         const QString folded = key.path.toCaseFolded();
-        const Key& k = s.keys[folded];
-        if (const Value* v = s.Find(folded, *name)) {
-            s.lines[std::size_t(v->line)] = ValueLine(v->name, dwType, data);  // same spelling
-        } else if (!k.sections.empty()) {
-            s.lines.insert(s.lines.begin() + k.sections.back().second,
-                           ValueLine(*name, dwType, data));
+        const int line = s.Find(folded, *name);
+        if (line >= 0) {  // in place, spelled as it was
+            const QString spelled = QString::fromUtf8(ParseValueLine(Content(s, line))->first);
+            s.lines[std::size_t(line)] = s.Add(ValueLine(spelled, dwType, data));
+        } else if (s.keys.contains(folded)) {
+            const int end = s.keys[folded].sections.back().second;
+            s.lines.insert(s.lines.begin() + end, s.Add(ValueLine(*name, dwType, data)));
         } else {
-            AppendSection(s, k.spelling);  // a key so far there through its subkeys
-            s.lines.push_back(ValueLine(*name, dwType, data));
+            AppendSection(s, s.Spelling(folded));  // a key so far there through its subkeys
+            s.lines.push_back(s.Add(ValueLine(*name, dwType, data)));
         }
         return ERROR_SUCCESS;
     });
@@ -518,10 +548,10 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
         return r;
     const std::optional<QString> name = NameText(lpValueName);
     return Modify(key.root, key.path, [&](Store& s) {
-        const Value* v = name ? s.Find(key.path.toCaseFolded(), *name) : nullptr;
-        if (v == nullptr)
+        const int line = name ? s.Find(key.path.toCaseFolded(), *name) : -1;
+        if (line < 0)
             return ERROR_FILE_NOT_FOUND;
-        s.lines.erase(s.lines.begin() + v->line);
+        s.lines.erase(s.lines.begin() + line);
         return ERROR_SUCCESS;
     });
 }
