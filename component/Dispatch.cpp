@@ -1,37 +1,91 @@
-// The calculator object behind the binary interface (_clsZarnetCalc over a clsZarnetCalc) and its
-// class factory: name lookup, Invoke by dispatch id, the typed members, the apartment check.
-// The behaviour of the members themselves is clsZarnetCalc's.
-#include <QApplication>
-#include <QThread>
-#include <QWidget>
+// The calculator object behind the binary interface and its class object. One member table
+// (name, dispatch id, get, put, call) serves GetIDsOfNames, Invoke and the typed members of
+// _clsZarnetCalc alike. What the members do is the platform's ComponentCore.
+#include <cstdio>
+#include <utility>
 
-#include <atomic>
-#include <memory>
-#include <thread>
-
-#include "component/Runtime.h"
-#include "zarnetcalc/clsZarnetCalc.h"
+#include "component/ComObject.h"
+#include "zarnetcalc/DispatchIds.h"
+#include "zarnetcalc/Error.h"
 
 namespace zarnetcalc::runtime {
 
 namespace {
 
-const QString kSource = QString::fromLatin1(kProgID);
+// ---- the member table ------------------------------------------------------------------------
 
-// The members in the interface's order, with the calls each one answers.
+// A by-reference argument (VBScript passes variables that way) reads as the value it points to.
+const VARIANT& ValueOf(const VARIANT& value) {
+    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal) {
+        return *value.pvarVal;
+    }
+    return value;
+}
+
+void GetResult(ComponentCore& core, VARIANT* out) {
+    out->vt = VT_R8;
+    out->dblVal = core.Result();
+}
+void PutResult(ComponentCore& core, const VARIANT& value) {
+    double number = 0;
+    if (!VariantToNumber(ValueOf(value), &number)) {
+        throw Error(kErrTypeMismatch, "Type mismatch: Result takes a number");
+    }
+    core.SetResult(number);
+}
+void GetCancelled(ComponentCore& core, VARIANT* out) {
+    out->vt = VT_BOOL;
+    out->boolVal = core.Cancelled();
+}
+void CallShow(ComponentCore& core) {
+    core.Show();
+}
+void GetErrorOccurred(ComponentCore& core, VARIANT* out) {
+    out->vt = VT_BOOL;
+    out->boolVal = core.ErrorOccurred();
+}
+void GetMyOwner(ComponentCore& core, VARIANT* out) {
+    out->vt = VT_DISPATCH;
+    out->pdispVal = core.Owner();
+}
+// An object, Nothing, Empty or Null; anything else is not a form.
+void PutMyOwner(ComponentCore& core, const VARIANT& argument) {
+    const VARIANT& value = ValueOf(argument);
+    switch (value.vt) {
+        case VT_EMPTY:
+        case VT_NULL:
+            core.SetOwner(nullptr);
+            return;
+        case VT_DISPATCH:
+            core.SetOwner(value.pdispVal);
+            return;
+        case VT_UNKNOWN:
+            core.SetOwner(value.punkVal);
+            return;
+        case VT_BYREF | VT_DISPATCH:
+            core.SetOwner(value.ppdispVal ? *value.ppdispVal : nullptr);
+            return;
+        default:
+            throw Error(kErrTypeMismatch, "Type mismatch: MyOwner takes a form");
+    }
+}
+
 struct Member {
-    const char16_t* name;
+    const char* name;
     DISPID id;
-    bool get;
-    bool put;
-    bool method;
+    void (*get)(ComponentCore&, VARIANT* out);          // null: cannot be read
+    void (*put)(ComponentCore&, const VARIANT& value);  // null: read-only
+    void (*call)(ComponentCore&);                       // null: not a method
+    bool putByReference;  // a reference assignment ("Set x.MyOwner = f") is taken as a put
 };
+
+// In the interface's order.
 constexpr Member kMembers[] = {
-    {u"Result", DISPID_Result, true, true, false},
-    {u"Cancelled", DISPID_Cancelled, true, false, false},
-    {u"Show", DISPID_Show, false, false, true},
-    {u"ErrorOccurred", DISPID_ErrorOccurred, true, false, false},
-    {u"MyOwner", DISPID_MyOwner, true, true, false},
+    {"Result", ZC_DISPID_RESULT, GetResult, PutResult, nullptr, false},
+    {"Cancelled", ZC_DISPID_CANCELLED, GetCancelled, nullptr, nullptr, false},
+    {"Show", ZC_DISPID_SHOW, nullptr, nullptr, CallShow, false},
+    {"ErrorOccurred", ZC_DISPID_ERROROCCURRED, GetErrorOccurred, nullptr, nullptr, false},
+    {"MyOwner", ZC_DISPID_MYOWNER, GetMyOwner, PutMyOwner, nullptr, true},
 };
 
 const Member* FindMember(DISPID id) {
@@ -43,94 +97,82 @@ const Member* FindMember(DISPID id) {
     return nullptr;
 }
 
-// Names compare without regard to ASCII case, as automation names do.
-bool SameName(const char16_t* a, const char16_t* b) {
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; };
-    for (; *a && *b; ++a, ++b) {
-        if (lower(*a) != lower(*b)) {
+// Automation names compare without regard to (ASCII) case.
+bool SameName(const OLECHAR* given, const char* name) {
+    auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    for (; *given && *name; ++given, ++name) {
+        if (lower(static_cast<unsigned>(*given)) != lower(static_cast<unsigned char>(*name))) {
             return false;
         }
     }
-    return *a == *b;
+    return *given == 0 && *name == 0;
 }
 
-// A failure of a member with its own result code (reported through DISP_E_EXCEPTION by Invoke).
-struct MemberFailure {
-    HRESULT hr;
-    QString description;
-};
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
 
-// A failure of the call itself (bad arguments, wrong thread): Invoke returns it as it is.
-struct CallFailure {
-    HRESULT hr;
-    QString description;
-};
+// ---- the calculator object -------------------------------------------------------------------
 
-class CalculatorObject final : public _clsZarnetCalc {
+class CalculatorObject final : public ComObject<CalculatorObject, _clsZarnetCalc> {
   public:
-    explicit CalculatorObject(std::shared_ptr<clsZarnetCalc> calc)
-        : calc_(std::move(calc)), thread_(std::this_thread::get_id()) {
-        ObjectCreated();
+    static constexpr const char* kName = "clsZarnetCalc";
+    static bool Implements(REFIID riid) {
+        return IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
+               IsEqualGUID(riid, IID__clsZarnetCalc);
     }
-    CalculatorObject(const CalculatorObject&) = delete;
-    CalculatorObject& operator=(const CalculatorObject&) = delete;
 
-    // IUnknown
-    HRESULT QueryInterface(const IID& riid, void** ppv) override {
-        return Call(nullptr, [&] {
-            if (!ppv) {
-                throw CallFailure{E_POINTER,
-                                  QStringLiteral("QueryInterface: the out-pointer is null")};
-            }
-            *ppv = nullptr;
-            if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__clsZarnetCalc) {
-                *ppv = static_cast<_clsZarnetCalc*>(this);
-                AddRef();
-                return;
-            }
-            throw CallFailure{E_NOINTERFACE,
-                              QStringLiteral("clsZarnetCalc does not support the interface %1")
-                                  .arg(QString::fromStdString(GuidToString(riid)))};
-        });
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
+    explicit CalculatorObject(std::unique_ptr<ComponentCore> core)
+        : core_(std::move(core)), thread_(CurrentThreadToken()) {}
+
+    // Every call but AddRef and Release comes on the creating thread (the apartment).
+    HRESULT Admit() {
+        if (CurrentThreadToken() != thread_) {
+            return ReportError(RPC_E_WRONG_THREAD,
+                               "clsZarnetCalc was called on another thread than the one that "
+                               "created it");
         }
-        return left;
+        return S_OK;
     }
 
     // IDispatch
-    HRESULT GetTypeInfoCount(std::uint32_t* pctinfo) override {
-        return Call(nullptr, [&] { *Out(pctinfo) = 0; });
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        return Call(Door::Typed, nullptr, [&] { *Out(count) = TypeInfoCount(); });
     }
-    HRESULT GetTypeInfo(std::uint32_t, LCID, void** ppTInfo) override {
-        return Call(nullptr, [&] {
-            *Out(ppTInfo) = nullptr;
-            throw CallFailure{DISP_E_BADINDEX,
-                              QStringLiteral("clsZarnetCalc has no type information")};
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) override {
+        if (typeInfo) {
+            *typeInfo = nullptr;
+        }
+        return Call(Door::Typed, nullptr, [&] {
+            Out(typeInfo);
+            if (index != 0 || TypeInfoCount() == 0) {
+                throw CallFailure{DISP_E_BADINDEX,
+                                  "clsZarnetCalc has no type information " + std::to_string(index)};
+            }
+            if (const HRESULT hr = LoadTypeInfo(typeInfo); FAILED(hr)) {
+                throw CallFailure{hr, "The type information could not be loaded"};
+            }
         });
     }
-    HRESULT GetIDsOfNames(const IID& riid, const char16_t* const* names, std::uint32_t count, LCID,
-                          DISPID* ids) override {
-        return Call(nullptr, [&] {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        for (UINT i = 0; ids && i < count; ++i) {
+            ids[i] = DISPID_UNKNOWN;
+        }
+        return Call(Door::Typed, nullptr, [&] {
             if (!names || !ids) {
-                throw CallFailure{E_POINTER, QStringLiteral("GetIDsOfNames: a null array")};
+                throw CallFailure{E_POINTER, "GetIDsOfNames: a null array"};
             }
-            if (!(riid == IID_NULL)) {
-                throw CallFailure{DISP_E_UNKNOWNINTERFACE,
-                                  QStringLiteral("GetIDsOfNames: riid must be IID_NULL")};
+            if (!IsEqualGUID(riid, IID_NULL)) {
+                throw CallFailure{DISP_E_UNKNOWNINTERFACE, "GetIDsOfNames: riid must be IID_NULL"};
             }
             if (count == 0) {
-                throw CallFailure{E_INVALIDARG, QStringLiteral("GetIDsOfNames: no name given")};
-            }
-            for (std::uint32_t i = 0; i < count; ++i) {
-                ids[i] = DISPID_UNKNOWN;
+                throw CallFailure{E_INVALIDARG, "GetIDsOfNames: no name given"};
             }
             if (!names[0]) {
-                throw CallFailure{E_POINTER, QStringLiteral("GetIDsOfNames: a null name")};
+                throw CallFailure{E_POINTER, "GetIDsOfNames: a null name"};
             }
             for (const Member& m : kMembers) {
                 if (SameName(names[0], m.name)) {
@@ -138,53 +180,57 @@ class CalculatorObject final : public _clsZarnetCalc {
                 }
             }
             if (ids[0] == DISPID_UNKNOWN) {
-                throw CallFailure{DISP_E_UNKNOWNNAME,
-                                  QStringLiteral("clsZarnetCalc has no member named \"%1\"")
-                                      .arg(QString::fromUtf16(names[0]))};
+                throw CallFailure{DISP_E_UNKNOWNNAME, "clsZarnetCalc has no member of that name"};
             }
             if (count > 1) {
-                // The members take no named parameters.
-                throw CallFailure{
-                    DISP_E_UNKNOWNNAME,
-                    QStringLiteral("%1 has no named parameters").arg(QString::fromUtf16(names[0]))};
+                throw CallFailure{DISP_E_UNKNOWNNAME, "The members take no named parameters"};
             }
         });
     }
-    HRESULT Invoke(DISPID id, const IID& riid, LCID, std::uint16_t flags, DISPPARAMS* params,
-                   VARIANT* result, EXCEPINFO* excepInfo, std::uint32_t* argErr) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) override {
+        if (result) {
+            VariantInit(result);
+        }
         if (excepInfo) {
             *excepInfo = EXCEPINFO{};
         }
-        return Call(
-            excepInfo, [&] { Dispatch(id, riid, flags, params, result, argErr); }, true);
+        return Call(Door::Dispatch, excepInfo,
+                    [&] { Dispatch(id, riid, flags, params, result, argErr); });
     }
 
-    // _clsZarnetCalc
-    HRESULT get_Result(double* value) override {
-        return Call(nullptr, [&] { *Out(value) = calc_->Result(); });
+    // _clsZarnetCalc: each typed member is its table row.
+    HRESULT STDMETHODCALLTYPE get_Result(double* value) override {
+        return TypedGet(ZC_DISPID_RESULT, value);
     }
-    HRESULT put_Result(double value) override {
-        return Call(nullptr, [&] { calc_->setResult(value); });
+    HRESULT STDMETHODCALLTYPE put_Result(double value) override {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_R8;
+        v.dblVal = value;
+        return TypedPut(ZC_DISPID_RESULT, v);
     }
-    HRESULT get_Cancelled(VARIANT_BOOL* value) override {
-        return Call(nullptr, [&] { *Out(value) = calc_->Cancelled(); });
+    HRESULT STDMETHODCALLTYPE get_Cancelled(VARIANT_BOOL* value) override {
+        return TypedGet(ZC_DISPID_CANCELLED, value);
     }
-    HRESULT Show() override {
-        return Call(nullptr, [&] { RunShow(); });
+    HRESULT STDMETHODCALLTYPE Show() override {
+        return Call(Door::Typed, nullptr, [&] { FindMember(ZC_DISPID_SHOW)->call(*core_); });
     }
-    HRESULT get_ErrorOccurred(VARIANT_BOOL* value) override {
-        return Call(nullptr, [&] { *Out(value) = calc_->ErrorOccurred(); });
+    HRESULT STDMETHODCALLTYPE get_ErrorOccurred(VARIANT_BOOL* value) override {
+        return TypedGet(ZC_DISPID_ERROROCCURRED, value);
     }
-    HRESULT get_MyOwner(IUnknown** value) override {
-        return Call(nullptr, [&] { *Out(value) = OwnerObject(); });
+    HRESULT STDMETHODCALLTYPE get_MyOwner(IDispatch** value) override {
+        return TypedGet(ZC_DISPID_MYOWNER, value);
     }
-    HRESULT put_MyOwner(IUnknown* value) override {
-        return Call(nullptr, [&] { StoreOwner(value); });
+    HRESULT STDMETHODCALLTYPE put_MyOwner(IDispatch* value) override {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_DISPATCH;
+        v.pdispVal = value;  // borrowed
+        return TypedPut(ZC_DISPID_MYOWNER, v);
     }
 
   private:
-    ~CalculatorObject() { ObjectDestroyed(); }
-
     // Holds an extra reference for the length of a call.
     class CallReference {
       public:
@@ -200,363 +246,208 @@ class CalculatorObject final : public _clsZarnetCalc {
     template <class T>
     static T* Out(T* pointer) {
         if (!pointer) {
-            throw CallFailure{E_POINTER, QStringLiteral("The out-pointer is null")};
+            throw CallFailure{E_POINTER, "The out-pointer is null"};
         }
         return pointer;
     }
 
-    // Runs one member: the apartment check, an extra reference, and every failure turned into a
-    // result code with its description. A failure of the call (CallFailure: bad arguments, wrong
-    // thread) is returned as it is; through Invoke (dispatch) a failure of the member itself is
-    // DISP_E_EXCEPTION with the details in EXCEPINFO, else the member's own code.
+    static void Take(const VARIANT& v, double* out) { *out = v.dblVal; }
+    static void Take(const VARIANT& v, VARIANT_BOOL* out) { *out = v.boolVal; }
+    static void Take(const VARIANT& v, IDispatch** out) { *out = v.pdispVal; }
+
+    template <class T>
+    HRESULT TypedGet(DISPID id, T* out) {
+        if (out) {
+            *out = T{};
+        }
+        return Call(Door::Typed, nullptr, [&] {
+            Out(out);
+            VARIANT v;
+            VariantInit(&v);
+            FindMember(id)->get(*core_, &v);
+            Take(v, out);  // the reference an object value carries goes to the caller
+        });
+    }
+    HRESULT TypedPut(DISPID id, const VARIANT& value) {
+        return Call(Door::Typed, nullptr, [&] { FindMember(id)->put(*core_, value); });
+    }
+
+    // Runs one call: the apartment check, an extra reference, and every failure turned into a
+    // result code with its description. A failure of the call itself (CallFailure) is returned
+    // as it is; a failure of the member comes back as its own code through the typed members,
+    // and as DISP_E_EXCEPTION with the details in EXCEPINFO through Invoke.
+    enum class Door { Typed, Dispatch };
+
     template <class Body>
-    HRESULT Call(EXCEPINFO* excepInfo, Body&& body, bool dispatch = false) {
+    HRESULT Call(Door door, EXCEPINFO* excepInfo, Body&& body) {
         ClearErrorInfo();
-        if (std::this_thread::get_id() != thread_) {
-            return SetErrorInfo(
-                RPC_E_WRONG_THREAD,
-                QStringLiteral("clsZarnetCalc was called on another thread than the "
-                               "one that created it"));
+        if (const HRESULT hr = Admit(); FAILED(hr)) {
+            return hr;
         }
         CallReference hold(this);
-        HRESULT memberHr = S_OK;
-        int number = 0;
-        QString description;
+        MemberFailure failure;
         try {
             body();
             return S_OK;
         } catch (const CallFailure& f) {
-            return SetErrorInfo(f.hr, f.description);
-        } catch (const MemberFailure& f) {
-            memberHr = SetErrorInfo(f.hr, f.description);
-            description = f.description;
+            return ReportError(f.hr, f.description);
         } catch (...) {
-            memberHr = HResultFromCurrentException(&number, &description);
+            failure = FailureFromCurrentException();
         }
-        if (!dispatch) {
-            return memberHr;
+        ReportError(failure.hr, failure.description);
+        if (door == Door::Typed) {
+            return failure.hr;
         }
         if (excepInfo) {
-            excepInfo->wCode = static_cast<std::uint16_t>(number);
-            excepInfo->scode = memberHr;
-            excepInfo->bstrSource = DuplicateText(kSource);
-            excepInfo->bstrDescription = DuplicateText(description);
+            excepInfo->scode = failure.hr;  // wCode stays 0: the code is in scode
+            excepInfo->bstrSource = AllocText(kProgID);
+            excepInfo->bstrDescription = AllocText(failure.description);
         }
         return DISP_E_EXCEPTION;
     }
-
-    void Dispatch(DISPID id, const IID& riid, std::uint16_t flags, DISPPARAMS* params,
-                  VARIANT* result, std::uint32_t* argErr) {
-        if (result) {
-            *result = MakeEmpty();
-        }
-        if (!(riid == IID_NULL)) {
-            throw CallFailure{DISP_E_UNKNOWNINTERFACE,
-                              QStringLiteral("Invoke: riid must be IID_NULL")};
+    void Dispatch(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                  UINT* argErr) {
+        if (!IsEqualGUID(riid, IID_NULL)) {
+            throw CallFailure{DISP_E_UNKNOWNINTERFACE, "Invoke: riid must be IID_NULL"};
         }
         if (!params) {
-            throw CallFailure{E_POINTER, QStringLiteral("Invoke: the parameters are null")};
+            throw CallFailure{E_POINTER, "Invoke: the parameters are null"};
         }
         if ((params->cArgs > 0 && !params->rgvarg) ||
             (params->cNamedArgs > 0 && !params->rgdispidNamedArgs)) {
-            throw CallFailure{E_POINTER, QStringLiteral("Invoke: an argument array is null")};
+            throw CallFailure{E_POINTER, "Invoke: an argument array is null"};
         }
         if (params->cNamedArgs > params->cArgs) {
-            throw CallFailure{E_INVALIDARG,
-                              QStringLiteral("Invoke: more named arguments than arguments")};
+            throw CallFailure{E_INVALIDARG, "Invoke: more named arguments than arguments"};
         }
         const Member* member = FindMember(id);
         if (!member) {
             throw CallFailure{DISP_E_MEMBERNOTFOUND,
-                              QStringLiteral("clsZarnetCalc has no member with dispatch id 0x%1")
-                                  .arg(static_cast<std::uint32_t>(id), 8, 16, QLatin1Char('0'))};
+                              "clsZarnetCalc has no member with dispatch id " +
+                                  Hex(static_cast<std::uint32_t>(id))};
         }
-        const QString name = QString::fromUtf16(member->name);
+        const std::string name = member->name;
         if (flags == 0 || (flags & ~0xFu) != 0) {
-            throw CallFailure{E_INVALIDARG,
-                              QStringLiteral("Invoke: invalid flags 0x%1").arg(flags, 0, 16)};
+            throw CallFailure{E_INVALIDARG, "Invoke: invalid flags " + Hex(flags)};
         }
-        const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
-        if (put && (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0) {
+        const bool putFlag = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+        if (putFlag && (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0) {
             throw CallFailure{E_INVALIDARG,
-                              QStringLiteral("Invoke: a property put cannot be combined "
-                                             "with a get or a method call")};
+                              "Invoke: a property put cannot be combined with a get or a call"};
         }
 
-        if (put) {
-            if (!member->put) {
+        if (putFlag) {
+            const bool byValue = (flags & DISPATCH_PROPERTYPUT) != 0;
+            if (!member->put || (!byValue && !member->putByReference)) {
                 throw CallFailure{DISP_E_MEMBERNOTFOUND,
-                                  member->get ? QStringLiteral("%1 is read-only").arg(name)
-                                              : QStringLiteral("%1 is not a property").arg(name)};
+                                  !member->put ? name + " cannot be assigned"
+                                               : name + " cannot be set by reference"};
             }
             if (params->cArgs != 1) {
-                throw CallFailure{DISP_E_BADPARAMCOUNT,
-                                  QStringLiteral("%1 takes exactly one value").arg(name)};
+                throw CallFailure{DISP_E_BADPARAMCOUNT, name + " takes exactly one value"};
             }
             if (params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-                SetArgErr(argErr, 0);
-                throw CallFailure{
-                    DISP_E_PARAMNOTFOUND,
-                    QStringLiteral("%1: the value must be the DISPID_PROPERTYPUT argument")
-                        .arg(name)};
+                if (argErr) {
+                    *argErr = 0;
+                }
+                throw CallFailure{DISP_E_PARAMNOTFOUND,
+                                  name + ": the value must be the DISPID_PROPERTYPUT argument"};
             }
-            PutValue(*member, params->rgvarg[0], argErr);
+            member->put(*core_, params->rgvarg[0]);
             return;
         }
-        if (flags == DISPATCH_PROPERTYPUTREF) {
-            throw CallFailure{
-                DISP_E_MEMBERNOTFOUND,
-                QStringLiteral("%1 cannot be set by reference; use a property put").arg(name)};
-        }
         const bool asGet = member->get && (flags & DISPATCH_PROPERTYGET) != 0;
-        const bool asMethod = member->method && (flags & DISPATCH_METHOD) != 0;
-        if (!asGet && !asMethod) {
+        const bool asCall = member->call && (flags & DISPATCH_METHOD) != 0;
+        if (!asGet && !asCall) {
             throw CallFailure{DISP_E_MEMBERNOTFOUND,
-                              member->method ? QStringLiteral("%1 is a method").arg(name)
-                                             : QStringLiteral("%1 is a property").arg(name)};
+                              member->call ? name + " is a method" : name + " is a property"};
         }
         if (params->cNamedArgs != 0) {
-            throw CallFailure{DISP_E_NONAMEDARGS,
-                              QStringLiteral("%1 takes no named arguments").arg(name)};
+            throw CallFailure{DISP_E_NONAMEDARGS, name + " takes no named arguments"};
         }
         if (params->cArgs != 0) {
-            throw CallFailure{DISP_E_BADPARAMCOUNT,
-                              QStringLiteral("%1 takes no arguments").arg(name)};
+            throw CallFailure{DISP_E_BADPARAMCOUNT, name + " takes no arguments"};
         }
-        if (asMethod) {
-            RunShow();
+        if (asCall) {
+            member->call(*core_);
             return;
         }
         if (!result) {
-            throw CallFailure{E_POINTER,
-                              QStringLiteral("%1: the result pointer is null").arg(name)};
+            throw CallFailure{E_POINTER, name + ": the result pointer is null"};
         }
-        switch (member->id) {
-            case DISPID_Result:
-                *result = MakeDouble(calc_->Result());
-                break;
-            case DISPID_Cancelled:
-                result->vt = VT_BOOL;
-                result->boolVal = calc_->Cancelled();
-                break;
-            case DISPID_ErrorOccurred:
-                result->vt = VT_BOOL;
-                result->boolVal = calc_->ErrorOccurred();
-                break;
-            case DISPID_MyOwner:
-                result->vt = VT_UNKNOWN;
-                result->punkVal = OwnerObject();
-                break;
-            default:
-                throw CallFailure{E_UNEXPECTED, QStringLiteral("%1 has no value").arg(name)};
-        }
+        member->get(*core_, result);
     }
 
-    static void SetArgErr(std::uint32_t* argErr, std::uint32_t index) {
-        if (argErr) {
-            *argErr = index;
-        }
-    }
-
-    void PutValue(const Member& member, const VARIANT& value, std::uint32_t* argErr) {
-        switch (member.id) {
-            case DISPID_Result:
-                if (value.vt != VT_R8) {
-                    SetArgErr(argErr, 0);
-                    throw CallFailure{DISP_E_TYPEMISMATCH,
-                                      QStringLiteral("Result takes a double (VT_R8)")};
-                }
-                calc_->setResult(value.dblVal);
-                return;
-            case DISPID_MyOwner:
-                if (value.vt == VT_EMPTY) {
-                    StoreOwner(nullptr);
-                    return;
-                }
-                if (value.vt != VT_UNKNOWN && value.vt != VT_DISPATCH) {
-                    SetArgErr(argErr, 0);
-                    throw CallFailure{DISP_E_TYPEMISMATCH,
-                                      QStringLiteral("MyOwner takes a form object")};
-                }
-                try {
-                    StoreOwner(value.vt == VT_DISPATCH ? value.pdispVal : value.punkVal);
-                } catch (const CallFailure&) {
-                    SetArgErr(argErr, 0);
-                    throw;
-                }
-                return;
-            default:
-                throw CallFailure{DISP_E_MEMBERNOTFOUND,
-                                  QStringLiteral("Not a property that can be set")};
-        }
-    }
-
-    // The stored owner as a form object (one reference for the caller), or null for none. The
-    // object the host stored comes back as long as it still names the owner.
-    IUnknown* OwnerObject() {
-        QWidget* owner = calc_->MyOwner();
-        if (!owner) {
-            ownerObject_.Reset();
-            return nullptr;
-        }
-        ComPtr<IZarnetCalcWindow> form;
-        if (ownerObject_ && SUCCEEDED(ownerObject_.As(IID_IZarnetCalcWindow, form)) &&
-            form->Window() == owner) {
-            ownerObject_->AddRef();
-            return ownerObject_.Get();
-        }
-        IUnknown* wrapper = nullptr;
-        const HRESULT hr = ZarnetCalcWrapWindow(owner, &wrapper);
-        if (FAILED(hr)) {
-            throw MemberFailure{hr, QStringLiteral("MyOwner: the owner could not be wrapped")};
-        }
-        ownerObject_ = ComPtr<IUnknown>(wrapper, true);
-        return wrapper;
-    }
-
-    // Stores a form object (or none) as the owner; anything else is a type mismatch and leaves the
-    // owner as it was.
-    void StoreOwner(IUnknown* object) {
-        if (!object) {
-            calc_->setMyOwner(nullptr);
-            ownerObject_.Reset();
-            return;
-        }
-        ComPtr<IZarnetCalcWindow> form;
-        if (FAILED(object->QueryInterface(IID_IZarnetCalcWindow, form.PutVoid())) || !form) {
-            throw CallFailure{
-                DISP_E_TYPEMISMATCH,
-                QStringLiteral("MyOwner takes a form object (see ZarnetCalcWrapWindow)")};
-        }
-        QWidget* window = form->Window();
-        if (!window) {
-            throw CallFailure{DISP_E_TYPEMISMATCH,
-                              QStringLiteral("MyOwner: the form's window no longer exists")};
-        }
-        try {
-            calc_->setMyOwner(window);
-        } catch (const zarnetcalc::Error& e) {
-            if (e.Number() == kErrTypeMismatch) {
-                throw CallFailure{DISP_E_TYPEMISMATCH, QString::fromUtf8(e.what())};
-            }
-            throw;
-        }
-        ownerObject_ = ComPtr<IUnknown>(object, true);
-    }
-
-    void RunShow() {
-        // A dialog can only be run by the GUI thread of a QApplication; say so instead of letting
-        // Qt abort the process.
-        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-        if (!app) {
-            throw MemberFailure{E_UNEXPECTED, QStringLiteral("Show needs a running QApplication")};
-        }
-        if (QThread::currentThread() != app->thread()) {
-            throw CallFailure{
-                RPC_E_WRONG_THREAD,
-                QStringLiteral("Show must be called on the thread of the QApplication")};
-        }
-        calc_->Show();
-    }
-
-    std::atomic<ULONG> refs_{1};
-    std::shared_ptr<clsZarnetCalc> calc_;
-    ComPtr<IUnknown> ownerObject_;
-    const std::thread::id thread_;
+    std::unique_ptr<ComponentCore> core_;
+    const std::uint64_t thread_;
 };
 
-// The one class object. It lives for the whole load of the library; its outstanding references
-// count for unload polling, as server locks do.
-class Factory final : public IClassFactory {
+// ---- the class object ------------------------------------------------------------------------
+
+class ClassObject final : public ComObject<ClassObject, IClassFactory> {
   public:
-    HRESULT QueryInterface(const IID& riid, void** ppv) override {
+    static constexpr const char* kName = "The class object";
+    static bool Implements(REFIID riid) {
+        return IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IClassFactory);
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         ClearErrorInfo();
         if (!ppv) {
-            return SetErrorInfo(E_POINTER,
-                                QStringLiteral("QueryInterface: the out-pointer is null"));
-        }
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return SetErrorInfo(E_NOINTERFACE, QStringLiteral("The class object supports IUnknown and "
-                                                          "IClassFactory only"));
-    }
-    ULONG AddRef() override { return static_cast<ULONG>(++refs_); }
-    ULONG Release() override {
-        long current = refs_.load();
-        while (current > 0 && !refs_.compare_exchange_weak(current, current - 1)) {
-        }
-        return static_cast<ULONG>(current > 0 ? current - 1 : 0);
-    }
-    HRESULT CreateInstance(IUnknown* outer, const IID& riid, void** ppv) override {
-        ClearErrorInfo();
-        if (!ppv) {
-            return SetErrorInfo(E_POINTER,
-                                QStringLiteral("CreateInstance: the out-pointer is null"));
+            return ReportError(E_POINTER, "CreateInstance: the out-pointer is null");
         }
         *ppv = nullptr;
         if (outer) {
-            return SetErrorInfo(CLASS_E_NOAGGREGATION,
-                                QStringLiteral("clsZarnetCalc cannot be aggregated"));
+            return ReportError(CLASS_E_NOAGGREGATION, "clsZarnetCalc cannot be aggregated");
         }
         CalculatorObject* object = nullptr;
         try {
-            object = new CalculatorObject(clsZarnetCalc::Create());
+            object = new CalculatorObject(CreateComponentCore());
         } catch (...) {
-            return HResultFromCurrentException();
+            const MemberFailure failure = FailureFromCurrentException();
+            return ReportError(failure.hr, failure.description);
         }
         const HRESULT hr = object->QueryInterface(riid, ppv);
         object->Release();  // the caller's reference, if any, is the one QueryInterface added
         return hr;
     }
-    HRESULT LockServer(BOOL lock) override {
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         ClearErrorInfo();
         if (lock) {
             ServerLock();
             return S_OK;
         }
         if (!ServerUnlock()) {
-            return SetErrorInfo(E_UNEXPECTED,
-                                QStringLiteral("LockServer(FALSE) without a lock to release"));
+            return ReportError(E_UNEXPECTED, "LockServer(FALSE) without a lock to release");
         }
         return S_OK;
     }
-    long References() const { return refs_.load(); }
-
-  private:
-    std::atomic<long> refs_{0};
 };
 
-Factory g_factory;
-
 }  // namespace
-
-IClassFactory* ClassFactory() {
-    return &g_factory;
-}
-long ClassFactoryReferences() {
-    return g_factory.References();
-}
 
 HRESULT GetClassObject(const CLSID* rclsid, const IID* riid, void** ppv) {
     ClearErrorInfo();
     if (!ppv) {
-        return SetErrorInfo(E_POINTER,
-                            QStringLiteral("DllGetClassObject: the out-pointer is null"));
+        return ReportError(E_POINTER, "DllGetClassObject: the out-pointer is null");
     }
     *ppv = nullptr;
     if (!rclsid || !riid) {
-        return SetErrorInfo(E_POINTER, QStringLiteral("DllGetClassObject: a null identifier"));
+        return ReportError(E_POINTER, "DllGetClassObject: a null identifier");
     }
-    if (!(*rclsid == CLSID_clsZarnetCalc)) {
-        return SetErrorInfo(CLASS_E_CLASSNOTAVAILABLE,
-                            QStringLiteral("This library has no class %1")
-                                .arg(QString::fromStdString(GuidToString(*rclsid))));
+    if (!IsEqualGUID(*rclsid, CLSID_clsZarnetCalc)) {
+        return ReportError(CLASS_E_CLASSNOTAVAILABLE,
+                           "This library has no class " + GuidToString(*rclsid));
     }
-    return g_factory.QueryInterface(*riid, ppv);
+    ClassObject* factory = nullptr;
+    try {
+        factory = new ClassObject;
+    } catch (const std::bad_alloc&) {
+        return ReportError(E_OUTOFMEMORY, "Out of memory");
+    }
+    const HRESULT hr = factory->QueryInterface(*riid, ppv);
+    factory->Release();
+    return hr;
 }
 
 }  // namespace zarnetcalc::runtime

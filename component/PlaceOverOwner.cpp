@@ -1,61 +1,36 @@
-// The placement arithmetic of the calculator dialog. Qt Core only: the widget-side geometry is
-// read by the component class, so this runs, and is tested, without a window.
+// The placement arithmetic of the calculator dialog, shared by both platforms; each binding
+// reads the real geometry and offers the dialog's properties.
 #include "component/PlaceOverOwner.h"
-
-#include <QObject>
-#include <QVariant>
-#include <array>
 
 namespace zarnetcalc::component {
 
-namespace {
-
-float Get(const QObject& dialog, const char* name) {
-    return dialog.property(name).toFloat();
-}
-
-void Set(QObject& dialog, const char* name, float value) {
-    dialog.setProperty(name, value);
-}
-
-bool HasGeometry(const QObject& dialog) {
-    constexpr std::array names{"Left", "Top", "Width", "Height"};
-    for (const char* name : names) {
-        bool ok = false;
-        dialog.property(name).toFloat(&ok);
-        if (!ok)
+bool PlaceOverOwner(LateBoundGeometry& dialog, const TwipsRect& owner,
+                    const std::optional<TwipsRect>& screen) {
+    for (const char* name : {"Left", "Top", "Width", "Height"}) {
+        if (!dialog.Get(name))
             return false;
     }
-    return true;
-}
-
-}  // namespace
-
-bool PlaceOverOwner(QObject& dialog, const OwnerGeometry& owner, const ScreenGeometry* screen) {
-    if (!HasGeometry(dialog))
-        return false;
+    auto get = [&dialog](const char* name) { return dialog.Get(name).value_or(0.0F); };
 
     // Centred over the owner; an exact division, so half twips stay.
-    Set(dialog, "Left", owner.Left() + (owner.Width() - Get(dialog, "Width")) / 2.0F);
-    Set(dialog, "Top", owner.Top() + (owner.Height() - Get(dialog, "Height")) / 2.0F);
-    if (screen == nullptr)
+    dialog.Set("Left", owner.left + (owner.width - get("Width")) / 2.0F);
+    dialog.Set("Top", owner.top + (owner.height - get("Height")) / 2.0F);
+    if (!screen)
         return true;
 
-    const float left = screen->Left();
-    const float top = screen->Top();
-    const float right = left + screen->Width();
-    const float bottom = top + screen->Height();
+    const float right = screen->left + screen->width;
+    const float bottom = screen->top + screen->height;
 
     // The top-left edges first, then the bottom-right ones: for a dialog larger than the screen
     // the latter win, and its top or left ends off the screen.
-    if (Get(dialog, "Top") < top)
-        Set(dialog, "Top", top);
-    if (Get(dialog, "Left") < left)
-        Set(dialog, "Left", left);
-    if (Get(dialog, "Top") + Get(dialog, "Height") > bottom)
-        Set(dialog, "Top", bottom - Get(dialog, "Height"));
-    if (Get(dialog, "Left") + Get(dialog, "Width") > right)
-        Set(dialog, "Left", right - Get(dialog, "Width"));
+    if (get("Top") < screen->top)
+        dialog.Set("Top", screen->top);
+    if (get("Left") < screen->left)
+        dialog.Set("Left", screen->left);
+    if (get("Top") + get("Height") > bottom)
+        dialog.Set("Top", bottom - get("Height"));
+    if (get("Left") + get("Width") > right)
+        dialog.Set("Left", right - get("Width"));
     return true;
 }
 

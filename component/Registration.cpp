@@ -1,7 +1,9 @@
 // Self-registration: writes the class, its programmatic identifier, the type library and the
 // interface under Software\Classes of the machine's store when it may be written, else of the
-// user's, and removes exactly those keys again. The registry functions are registry/Registry.h.
+// user's, and removes exactly those keys again. Written against the platform's registry functions.
+#include <cctype>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,7 @@ namespace zarnetcalc::runtime {
 
 namespace {
 
-using namespace zarnetcalc::registry;  // the platform's registry names (global on Windows)
+using namespace zarnetcalc::registry;
 
 const std::string kClasses = "Software\\Classes\\";
 
@@ -25,7 +27,7 @@ struct Value {
 std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
 }
-std::string TypeLibKey() {
+std::string TypeLibKey() {  // this library's version only: other versions are not ours
     return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
 }
 std::string InterfaceKey() {
@@ -54,25 +56,36 @@ std::vector<Value> Values(const std::string& libraryPath) {
     };
 }
 
-QString StoreName(HKEY root) {
-    return root == HKEY_LOCAL_MACHINE ? QStringLiteral("HKEY_LOCAL_MACHINE")
-                                      : QStringLiteral("HKEY_CURRENT_USER");
-}
-
-QString Failure(HKEY root, LONG r) {
-    QString what;
+std::string Failure(HKEY root, LONG r) {
+    std::string what;
     switch (r) {
         case ERROR_ACCESS_DENIED:
-            what = QStringLiteral("access denied");
+            what = "access denied";
             break;
         case ERROR_BADDB:
-            what = QStringLiteral("the store is corrupt");
+            what = "the store is corrupt";
             break;
         default:
-            what = QStringLiteral("error %1").arg(r);
+            what = "error " + std::to_string(r);
             break;
     }
-    return QStringLiteral(" %1: %2.").arg(StoreName(root), what);
+    return std::string(root == HKEY_LOCAL_MACHINE ? " HKEY_LOCAL_MACHINE: "
+                                                  : " HKEY_CURRENT_USER: ") +
+           what + ".";
+}
+
+// Identifier texts compare without regard to case.
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The default value of root\key as text, or nothing when the key or value is missing.
@@ -108,11 +121,8 @@ std::vector<std::string> OwnedKeys(HKEY root) {
     std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + TypeLibKey(),
                                      kClasses + InterfaceKey()};
     const auto progIdClsid = ReadDefault(root, kClasses + kProgID + "\\CLSID");
-    if (progIdClsid) {
-        const auto guid = GuidFromString(*progIdClsid);
-        if (guid && *guid == CLSID_clsZarnetCalc) {
-            keys.push_back(kClasses + kProgID);
-        }
+    if (progIdClsid && SameText(*progIdClsid, GuidToString(CLSID_clsZarnetCalc))) {
+        keys.push_back(kClasses + kProgID);
     }
     return keys;
 }
@@ -145,9 +155,10 @@ LONG WriteTo(HKEY root, const std::vector<Value>& values) {
         if (r != ERROR_SUCCESS) {
             return r;
         }
-        // A text value is stored with its NUL.
+        // A text value is stored with its terminating NUL.
         r = RegSetValueExA(handle, v.name.c_str(), 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(v.text.c_str()), DWORD(v.text.size() + 1));
+                           reinterpret_cast<const BYTE*>(v.text.c_str()),
+                           static_cast<DWORD>(v.text.size() + 1));
         RegCloseKey(handle);
         if (r != ERROR_SUCCESS) {
             return r;
@@ -163,12 +174,11 @@ HRESULT RegisterServer() {
     try {
         const std::string path = LibraryPath();
         if (path.empty()) {
-            return SetErrorInfo(SELFREG_E_CLASS,
-                                QStringLiteral("DllRegisterServer: the library's own "
-                                               "path is unknown"));
+            return ReportError(SELFREG_E_CLASS,
+                               "DllRegisterServer: the library's own path is unknown");
         }
         const auto values = Values(path);
-        QString failures;
+        std::string failures;
         for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             const LONG r = WriteTo(root, values);
             if (r == ERROR_SUCCESS) {
@@ -181,36 +191,32 @@ HRESULT RegisterServer() {
             RemoveFrom(root);  // nothing half-written stays behind
             failures += Failure(root, r);
         }
-        return SetErrorInfo(SELFREG_E_CLASS,
-                            QStringLiteral("DllRegisterServer: neither classes store could be "
-                                           "written.") +
-                                failures);
+        return ReportError(SELFREG_E_CLASS,
+                           "DllRegisterServer: neither classes store could be written." + failures);
     } catch (...) {
-        HResultFromCurrentException();
-        return SELFREG_E_CLASS;
+        return ReportError(SELFREG_E_CLASS, FailureFromCurrentException().description);
     }
 }
 
 HRESULT UnregisterServer() {
     ClearErrorInfo();
     try {
-        QString failures;
+        std::string failures;
         for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             const LONG r = RemoveFrom(root);
             if (r != ERROR_SUCCESS) {
                 failures += Failure(root, r);
             }
         }
-        if (!failures.isEmpty()) {
-            return SetErrorInfo(SELFREG_E_CLASS,
-                                QStringLiteral("DllUnregisterServer: the registration could not "
-                                               "be removed everywhere.") +
-                                    failures);
+        if (!failures.empty()) {
+            return ReportError(SELFREG_E_CLASS,
+                               "DllUnregisterServer: the registration could not be removed "
+                               "everywhere." +
+                                   failures);
         }
         return S_OK;
     } catch (...) {
-        HResultFromCurrentException();
-        return SELFREG_E_CLASS;
+        return ReportError(SELFREG_E_CLASS, FailureFromCurrentException().description);
     }
 }
 

@@ -1,13 +1,13 @@
-// Internals of the in-process runtime shared by its files: live-object and lock counts, the
-// thread's last error description, identifier texts, and the routines the entry points call.
-// The binary interface itself is include/zarnetcalc/ZarnetCalcCom.h.
+// The component runtime's inner routines, shared by both platforms: live-object and lock counts
+// for unload polling, the apartment's thread token, failures as result codes, identifier texts,
+// and the platform services each platform's runtime file provides. The binary interface itself
+// is include/zarnetcalc/ZarnetCalcCom.h.
 #pragma once
 
-#include <exception>
-#include <optional>
+#include <cstdint>
+#include <memory>
 #include <string>
-
-#include <QString>
+#include <string_view>
 
 #include "zarnetcalc/ZarnetCalcCom.h"
 
@@ -15,40 +15,78 @@ namespace zarnetcalc::runtime {
 
 using namespace zarnetcalc::com;
 
-// Objects of the library alive now (calculator objects and window wrappers), and locks.
+// ---- shared (Runtime.cpp) ------------------------------------------------------------------
+
+// Objects of the library alive now (calculator objects, class objects, forms), and locks.
 void ObjectCreated();
 void ObjectDestroyed();
-long LiveObjects();
 void ServerLock();
 bool ServerUnlock();  // false when there was no lock to release
-long ServerLocks();
+HRESULT CanUnloadNow();
 
-// The calling thread's last error description.
-void ClearErrorInfo();
-HRESULT SetErrorInfo(HRESULT hr, const QString& description);  // returns hr
-// The current exception as a result code, its description recorded; with an Error from the
-// class, its number goes to *errorNumber when given.
-HRESULT HResultFromCurrentException(int* errorNumber = nullptr, QString* description = nullptr);
+// A number for the calling thread that no other thread of the process is ever given, even after
+// this one has ended (thread ids are reused; this is not).
+std::uint64_t CurrentThreadToken();
 
-// A malloc'd UTF-16 copy (freed by the receiver with std::free), or null when out of memory.
-char16_t* DuplicateText(const QString& text);
+// A failure of a call itself (bad arguments, wrong thread), returned to the caller as it is.
+struct CallFailure {
+    HRESULT hr;
+    std::string description;
+};
 
-// "{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}" and back (case-insensitive; braces required).
+// A failure inside a member, as the host receives it.
+struct MemberFailure {
+    HRESULT hr;
+    std::string description;
+};
+// The exception being handled as a member failure: a zarnetcalc::Error gives 0x800A0000 | its
+// number, running out of memory E_OUTOFMEMORY, anything else E_FAIL or E_UNEXPECTED.
+MemberFailure FailureFromCurrentException();
+
+// "{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}".
 std::string GuidToString(const GUID& guid);
-std::optional<GUID> GuidFromString(const std::string& text);
-
-// The class object (a static instance) and its outstanding references.
-IClassFactory* ClassFactory();
-long ClassFactoryReferences();
 
 // The routines behind the exported entry points.
-HRESULT CanUnloadNow();
 HRESULT GetClassObject(const CLSID* rclsid, const IID* riid, void** ppv);
 HRESULT RegisterServer();
 HRESULT UnregisterServer();
-HRESULT CreateObjectByName(const char* progId, const IID* riid, void** ppv);
+
+// ---- this platform's (linux/, win32/) --------------------------------------------------------
+
+// The calling thread's error description for its caller: cleared at the start of every call,
+// set by a failure. ReportError returns hr.
+void ClearErrorInfo();
+HRESULT ReportError(HRESULT hr, std::string_view description);
+
+// A text for the caller (SysFreeString frees it); null when out of memory.
+BSTR AllocText(std::string_view utf8);
+
+// A value as a number the way the platform converts variants; false when it is none.
+bool VariantToNumber(const VARIANT& value, double* number);
+
+// The type information of _clsZarnetCalc: how many (0 or 1), and the one there is.
+UINT TypeInfoCount();
+HRESULT LoadTypeInfo(ITypeInfo** typeInfo);
 
 // This library's file path as the loader knows it.
 std::string LibraryPath();
+
+// What the dispatch object needs from the component on this platform. Failures are thrown:
+// zarnetcalc::Error for a member's own (13 for an owner that is not a form, 91 for Show without
+// an owner), CallFailure for a call that cannot be made at all.
+class ComponentCore {
+  public:
+    virtual ~ComponentCore() = default;
+    virtual double Result() = 0;
+    virtual void SetResult(double value) = 0;
+    virtual VARIANT_BOOL Cancelled() = 0;
+    virtual VARIANT_BOOL ErrorOccurred() = 0;
+    // The owner's form object (one reference for the caller), or null when none is set.
+    virtual IDispatch* Owner() = 0;
+    // A form object, or null for none. Anything else leaves the owner as it was.
+    virtual void SetOwner(IUnknown* form) = 0;
+    virtual void Show() = 0;
+};
+std::unique_ptr<ComponentCore> CreateComponentCore();
 
 }  // namespace zarnetcalc::runtime

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <cmath>
@@ -15,44 +16,34 @@
 
 #include "calculator/NumberText.h"
 #include "component/PlaceOverOwner.h"
+#include "component/ShowOutcome.h"
 #include "forms/frmCalculator.h"
 
 namespace zarnetcalc {
-
-Error::Error(int number, const std::string& message)
-    : std::runtime_error(message), number_(number) {}
-
-int Error::Number() const noexcept {
-    return number_;
-}
 
 namespace {
 
 using component::kTwipsPerPixel;
 
-// A top-level widget's outer geometry, frame included where the platform reports one.
-class WindowGeometry final : public component::OwnerGeometry {
+component::TwipsRect InTwips(const QRect& r) {
+    return {static_cast<float>(r.x()) * kTwipsPerPixel, static_cast<float>(r.y()) * kTwipsPerPixel,
+            static_cast<float>(r.width()) * kTwipsPerPixel,
+            static_cast<float>(r.height()) * kTwipsPerPixel};
+}
+
+// The dialog's Q_PROPERTYs "Left", "Top", "Width" and "Height" (twips) by name.
+class QtProperties final : public component::LateBoundGeometry {
   public:
-    explicit WindowGeometry(const QWidget& window) : r_(window.frameGeometry()) {}
-    float Left() const override { return static_cast<float>(r_.x()) * kTwipsPerPixel; }
-    float Top() const override { return static_cast<float>(r_.y()) * kTwipsPerPixel; }
-    float Width() const override { return static_cast<float>(r_.width()) * kTwipsPerPixel; }
-    float Height() const override { return static_cast<float>(r_.height()) * kTwipsPerPixel; }
+    explicit QtProperties(QObject& object) : object_(object) {}
+    std::optional<float> Get(const char* name) const override {
+        bool ok = false;
+        const float value = object_.property(name).toFloat(&ok);
+        return ok ? std::optional<float>(value) : std::nullopt;
+    }
+    void Set(const char* name, float value) override { object_.setProperty(name, value); }
 
   private:
-    QRect r_;
-};
-
-class ScreenRect final : public component::ScreenGeometry {
-  public:
-    explicit ScreenRect(const QScreen& screen) : r_(screen.geometry()) {}
-    float Left() const override { return static_cast<float>(r_.x()) * kTwipsPerPixel; }
-    float Top() const override { return static_cast<float>(r_.y()) * kTwipsPerPixel; }
-    float Width() const override { return static_cast<float>(r_.width()) * kTwipsPerPixel; }
-    float Height() const override { return static_cast<float>(r_.height()) * kTwipsPerPixel; }
-
-  private:
-    QRect r_;
+    QObject& object_;
 };
 
 // Widgets may only be made on the thread of a QApplication; anything else would abort the host.
@@ -127,16 +118,17 @@ void clsZarnetCalc::PlaceOverOwner(QObject& dialog) {
     if (owner == nullptr)
         throw Error(kErrObjectNotSet, "Object variable or With block variable not set");
 
-    const WindowGeometry ownerGeometry(*owner);
-    const QScreen* screen = owner->screen();  // the screen that holds the owner
+    // The owner's outer rectangle, frame included where the platform reports one, and the
+    // screen that holds it.
+    const QScreen* screen = owner->screen();
     if (screen == nullptr)
         screen = QGuiApplication::primaryScreen();
-    std::optional<ScreenRect> screenGeometry;
+    std::optional<component::TwipsRect> screenArea;
     if (screen != nullptr)
-        screenGeometry.emplace(*screen);
+        screenArea = InTwips(screen->geometry());
 
-    if (!component::PlaceOverOwner(dialog, ownerGeometry,
-                                   screenGeometry ? &*screenGeometry : nullptr))
+    QtProperties properties(dialog);
+    if (!component::PlaceOverOwner(properties, InTwips(owner->frameGeometry()), screenArea))
         throw Error(kErrNoSuchProperty, "Object doesn't support this property or method");
 }
 
@@ -154,6 +146,10 @@ void clsZarnetCalc::Show() {
 
     dialog->setWindowModality(Qt::ApplicationModal);
     MakeTransientFor(*dialog, *frmOwner);
+    // A zero-time timer fires in the modal loop's first turn: a loop that never ran (the
+    // application was already quitting) showed nothing the user could answer.
+    bool loopRan = false;
+    QTimer::singleShot(0, dialog.get(), [&loopRan] { loopRan = true; });
     dialog->exec();
 
     if (alive.isNull()) {
@@ -164,28 +160,16 @@ void clsZarnetCalc::Show() {
         blnErrorOccurred = kFalse;
         return;
     }
+    if (!loopRan && dialog->Tag().isEmpty())
+        throw Error(kErrInvalidCall,
+                    "Invalid procedure call or argument: the application is quitting, so the "
+                    "calculator cannot be shown");
 
-    if (dialog->Tag() != QLatin1String("Cancelled")) {
-        // Any other tag is a normal end. A display that does not read back as a finite number
-        // ("Error", or an entry too long for a double) ends as an error.
-        const QString display = dialog->DisplayText();
-        std::optional<double> number;
-        if (display != QLatin1String("Error"))
-            number = calculator::TextToNumber(display.toStdString());
-        if (number && std::isfinite(*number)) {
-            dblResult = *number == 0 ? 0.0 : *number;  // never hands back a negative zero
-            blnErrorOccurred = kFalse;
-            blnCancelled = kFalse;
-        } else {
-            dblResult = 0;
-            blnCancelled = kFalse;
-            blnErrorOccurred = kTrue;
-        }
-    } else {
-        dblResult = 0;
-        blnCancelled = kTrue;
-        blnErrorOccurred = kFalse;
-    }
+    const component::ShowOutcome outcome =
+        component::ReadOutcome(dialog->Tag().toStdString(), dialog->DisplayText().toStdString());
+    dblResult = outcome.result;
+    blnCancelled = outcome.cancelled ? kTrue : kFalse;
+    blnErrorOccurred = outcome.errorOccurred ? kTrue : kFalse;
 }
 
 }  // namespace zarnetcalc

@@ -12,7 +12,7 @@
 #endif
 #include <windows.h>
 
-namespace zarnetcalc::registry {}  // the real functions are global
+namespace zarnetcalc::registry {}  // namespace zarnetcalc::registry
 
 #else
 
@@ -42,16 +42,16 @@ inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x8
 
 // Results (the Windows error codes).
 inline constexpr LONG ERROR_SUCCESS = 0;
-inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;   // no such key or value
-inline constexpr LONG ERROR_ACCESS_DENIED = 5;    // the store may not be written (or read)
-inline constexpr LONG ERROR_INVALID_HANDLE = 6;   // not an open key
-inline constexpr LONG ERROR_INVALID_DATA = 13;    // a value is not of the type asked for
+inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;  // no such key or value
+inline constexpr LONG ERROR_ACCESS_DENIED = 5;   // the store may not be written (or read)
+inline constexpr LONG ERROR_INVALID_HANDLE = 6;  // not an open key
+inline constexpr LONG ERROR_INVALID_DATA = 13;   // a value of the wrong kind
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
-inline constexpr LONG ERROR_MORE_DATA = 234;      // the buffer is too small; the size is set
-inline constexpr LONG ERROR_BADDB = 1009;         // the store file cannot be parsed
-inline constexpr LONG ERROR_CANTREAD = 1012;      // the store file cannot be read
-inline constexpr LONG ERROR_CANTWRITE = 1013;     // the store file could not be written
-inline constexpr LONG ERROR_KEY_DELETED = 1018;   // the open key has since been deleted
+inline constexpr LONG ERROR_MORE_DATA = 234;     // the buffer is too small; the size is set
+inline constexpr LONG ERROR_BADDB = 1009;        // the store file cannot be parsed
+inline constexpr LONG ERROR_CANTREAD = 1012;     // the store file cannot be read
+inline constexpr LONG ERROR_CANTWRITE = 1013;    // the store file could not be written
+inline constexpr LONG ERROR_KEY_DELETED = 1018;  // the open key has since been deleted
 
 // Value types.
 inline constexpr DWORD REG_SZ = 1;
@@ -71,16 +71,15 @@ inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
 inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
-LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
-                   PHKEY phkResult);
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                       LPBYTE lpData, LPDWORD lpcbData);
 LONG RegCloseKey(HKEY hKey);
 LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
-                     REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes,
-                     PHKEY phkResult, LPDWORD lpdwDisposition);
-LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
-                    const BYTE* lpData, DWORD cbData);
+                     REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                     LPDWORD lpdwDisposition);
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                    DWORD cbData);
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 LONG RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey);
 

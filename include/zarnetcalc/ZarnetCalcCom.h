@@ -1,9 +1,11 @@
-// The library's binary interface for hosts that do not link the C++ class: COM-shaped interfaces
-// (IUnknown, IClassFactory, IDispatch, the dual interface _clsZarnetCalc), the value variant,
-// result codes, the fixed identifiers and the exported C entry points. The class itself is
-// clsZarnetCalc.h.
+// The library's binary interface for hosts that do not link the C++ class: the component
+// runtime's shapes (IUnknown, IClassFactory, IDispatch, the dual interface _clsZarnetCalc), the
+// value variant, result codes, the fixed identifiers and the exported C entry points. On Windows
+// these are the platform's own (<windows.h>, <oleauto.h> and the interface header generated from
+// the library's IDL); elsewhere this header declares the same names and shapes. The class itself
+// is clsZarnetCalc.h.
 //
-// A late-binding host, in ten lines:
+// A late-binding host on Linux, in ten lines:
 //
 //     using namespace zarnetcalc::com;
 //     ComPtr<IDispatch> calc;
@@ -18,15 +20,13 @@
 //
 // Rules of the interface, as in COM:
 // - Every interface pointer handed out carries one reference; the receiver releases it.
-// - Out-pointers are set to null (or VT_EMPTY) on failure.
-// - An object belongs to the thread that created it ("Apartment"): a call from another thread fails
-//   with RPC_E_WRONG_THREAD. AddRef and Release may come from any thread.
-// - No C++ exception crosses this interface: every failure is a result code, and the thread's last
-//   error description (ZarnetCalcGetErrorDescription) says what went wrong.
-// - Texts are UTF-16 (char16_t), NUL-terminated. Texts the library hands out are allocated with
-//   std::malloc and freed by the receiver with std::free.
-// - Identifiers (GUIDs) are passed by address in the C entry points and by reference in the
-//   interfaces' methods (the same at the binary level).
+// - When a call fails, its out-parameters are null, VT_EMPTY, 0 or DISPID_UNKNOWN.
+// - An object belongs to the thread that created it ("Apartment"): a call from another thread
+//   fails with RPC_E_WRONG_THREAD. AddRef and Release may come from any thread.
+// - No C++ exception crosses this interface: every failure is a result code, and the thread's
+//   last error description (ZarnetCalcGetErrorDescription) says what went wrong.
+// - Texts are UTF-16 (OLECHAR), NUL-terminated. Texts the library hands out (BSTR) are freed by
+//   the receiver with SysFreeString (std::free does the same here).
 //
 // Identifiers of this library, fixed for all its versions 1.x:
 //   CLSID_clsZarnetCalc   {D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}  class clsZarnetCalc
@@ -41,8 +41,20 @@
 //   Result  0x68030003 (get, put)   Show          0x60030004 (method)
 #pragma once
 
+#include "zarnetcalc/DispatchIds.h"
+
+#ifdef _WIN32
+
+#include <oleauto.h>
+#include <windows.h>
+
+#include "zarnetcalc/ZarnetCalc_h.h"  // generated from the library's IDL by widl
+
+#else
+
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "zarnetcalc/zarnetcalc_export.h"
 
@@ -50,14 +62,22 @@ class QWidget;
 
 namespace zarnetcalc::com {
 
-// ---- Basic types -------------------------------------------------------------------------------
+// ---- Basic types ---------------------------------------------------------------------------
 
 using HRESULT = std::int32_t;
+using SCODE = HRESULT;
 using DISPID = std::int32_t;
 using ULONG = std::uint32_t;
+using UINT = std::uint32_t;
+using WORD = std::uint16_t;
 using BOOL = std::int32_t;
-using VARIANT_BOOL = std::int16_t;  // True = -1, False = 0
 using LCID = std::uint32_t;
+using VARTYPE = std::uint16_t;
+using VARIANT_BOOL = std::int16_t;  // True = -1, False = 0
+using OLECHAR = char16_t;
+using LPOLESTR = OLECHAR*;
+using LPCOLESTR = const OLECHAR*;
+using BSTR = OLECHAR*;
 
 inline constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 inline constexpr VARIANT_BOOL VARIANT_FALSE = 0;
@@ -70,6 +90,8 @@ struct GUID {
 };
 using IID = GUID;
 using CLSID = GUID;
+using REFIID = const IID&;
+using REFCLSID = const CLSID&;
 
 constexpr bool operator==(const GUID& a, const GUID& b) {
     if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) {
@@ -82,16 +104,11 @@ constexpr bool operator==(const GUID& a, const GUID& b) {
     }
     return true;
 }
-
-constexpr bool SUCCEEDED(HRESULT hr) {
-    return hr >= 0;
-}
-constexpr bool FAILED(HRESULT hr) {
-    return hr < 0;
+constexpr bool IsEqualGUID(const GUID& a, const GUID& b) {
+    return a == b;
 }
 
-// ---- Result codes (the values Windows uses)
-// ------------------------------------------------------
+// ---- Result codes (the values Windows uses) --------------------------------------------------
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
@@ -123,14 +140,22 @@ inline constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009u);
 inline constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000Bu);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu);
 
-// An error number of the class (zarnetcalc::Error::Number(), e.g. 13 type mismatch, 91 object not
-// set) as a result code, the way automation servers report them: 0x800A0000 | number.
-constexpr HRESULT HResultFromErrorNumber(int number) {
-    return static_cast<HRESULT>(0x800A0000u | (static_cast<std::uint32_t>(number) & 0xFFFFu));
-}
+}  // namespace zarnetcalc::com
 
-// ---- Identifiers
-// ---------------------------------------------------------------------------------
+// As on Windows, where they are macros too.
+#ifndef SUCCEEDED
+#define SUCCEEDED(hr) (static_cast<::zarnetcalc::com::HRESULT>(hr) >= 0)
+#endif
+#ifndef FAILED
+#define FAILED(hr) (static_cast<::zarnetcalc::com::HRESULT>(hr) < 0)
+#endif
+#ifndef STDMETHODCALLTYPE
+#define STDMETHODCALLTYPE
+#endif
+
+namespace zarnetcalc::com {
+
+// ---- Identifiers ---------------------------------------------------------------------------
 
 inline constexpr IID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 inline constexpr IID IID_IUnknown = {
@@ -148,76 +173,116 @@ inline constexpr GUID LIBID_ZarnetCalc = {
 inline constexpr IID IID_IZarnetCalcWindow = {
     0xFD6F138D, 0x3CCE, 0x44E1, {0xB9, 0x1F, 0x41, 0xCE, 0xDD, 0x4E, 0x79, 0xE3}};
 
-inline constexpr const char* kProgID = "ZarnetCalc.clsZarnetCalc";
-
 inline constexpr DISPID DISPID_UNKNOWN = -1;
 inline constexpr DISPID DISPID_PROPERTYPUT = -3;
-inline constexpr DISPID DISPID_MyOwner = 0x68030000;
-inline constexpr DISPID DISPID_ErrorOccurred = 0x68030001;
-inline constexpr DISPID DISPID_Cancelled = 0x68030002;
-inline constexpr DISPID DISPID_Result = 0x68030003;
-inline constexpr DISPID DISPID_Show = 0x60030004;
+inline constexpr DISPID DISPID_MyOwner = ZC_DISPID_MYOWNER;
+inline constexpr DISPID DISPID_ErrorOccurred = ZC_DISPID_ERROROCCURRED;
+inline constexpr DISPID DISPID_Cancelled = ZC_DISPID_CANCELLED;
+inline constexpr DISPID DISPID_Result = ZC_DISPID_RESULT;
+inline constexpr DISPID DISPID_Show = ZC_DISPID_SHOW;
 
 // Invoke flags.
-inline constexpr std::uint16_t DISPATCH_METHOD = 0x1;
-inline constexpr std::uint16_t DISPATCH_PROPERTYGET = 0x2;
-inline constexpr std::uint16_t DISPATCH_PROPERTYPUT = 0x4;
-inline constexpr std::uint16_t DISPATCH_PROPERTYPUTREF = 0x8;
+inline constexpr WORD DISPATCH_METHOD = 0x1;
+inline constexpr WORD DISPATCH_PROPERTYGET = 0x2;
+inline constexpr WORD DISPATCH_PROPERTYPUT = 0x4;
+inline constexpr WORD DISPATCH_PROPERTYPUTREF = 0x8;
 
-// ---- Values
-// --------------------------------------------------------------------------------------
+// ---- Values --------------------------------------------------------------------------------
 
 class IUnknown;
 class IDispatch;
+class ITypeInfo;  // no type information on this platform: GetTypeInfo gives none
 
 // The kinds of value that cross the dispatch interface (numbers as Windows' VARTYPE).
-enum VARENUM : std::uint16_t {
+enum VARENUM : VARTYPE {
     VT_EMPTY = 0,
+    VT_NULL = 1,
+    VT_I2 = 2,
+    VT_I4 = 3,
+    VT_R4 = 4,
     VT_R8 = 5,
-    VT_DISPATCH = 9,  // accepted where an object is expected; objects handed out are VT_UNKNOWN
+    VT_DISPATCH = 9,
     VT_ERROR = 10,
     VT_BOOL = 11,
+    VT_VARIANT = 12,
     VT_UNKNOWN = 13,
+    VT_BYREF = 0x4000,  // combined with a type: the value is reached through a pointer
 };
 
 struct VARIANT {
-    std::uint16_t vt;  // a VARENUM
-    std::uint16_t wReserved1;
-    std::uint16_t wReserved2;
-    std::uint16_t wReserved3;
+    VARTYPE vt;  // a VARENUM
+    WORD wReserved1;
+    WORD wReserved2;
+    WORD wReserved3;
     union {
-        double dblVal;         // VT_R8
-        VARIANT_BOOL boolVal;  // VT_BOOL
-        HRESULT scode;         // VT_ERROR
-        IUnknown* punkVal;     // VT_UNKNOWN, owns one reference (may be null: "Nothing")
-        IDispatch* pdispVal;   // VT_DISPATCH, likewise
+        double dblVal;          // VT_R8
+        float fltVal;           // VT_R4
+        std::int32_t lVal;      // VT_I4
+        std::int16_t iVal;      // VT_I2
+        VARIANT_BOOL boolVal;   // VT_BOOL
+        SCODE scode;            // VT_ERROR
+        IUnknown* punkVal;      // VT_UNKNOWN, owns one reference (may be null: "Nothing")
+        IDispatch* pdispVal;    // VT_DISPATCH, likewise
+        VARIANT* pvarVal;       // VT_BYREF | VT_VARIANT
+        IDispatch** ppdispVal;  // VT_BYREF | VT_DISPATCH
     };
 };
+using VARIANTARG = VARIANT;
 
 struct DISPPARAMS {
-    VARIANT* rgvarg;            // arguments, last one first (as in COM)
+    VARIANTARG* rgvarg;         // arguments, last one first
     DISPID* rgdispidNamedArgs;  // DISPID_PROPERTYPUT for the value of a property put
-    std::uint32_t cArgs;
-    std::uint32_t cNamedArgs;
+    UINT cArgs;
+    UINT cNamedArgs;
 };
 
 // Filled by Invoke when it returns DISP_E_EXCEPTION: the member's own failure.
 struct EXCEPINFO {
-    std::uint16_t wCode;  // the class's error number (13, 91, ...), or 0
-    std::uint16_t wReserved;
-    char16_t* bstrSource;       // "ZarnetCalc.clsZarnetCalc"; free with std::free
-    char16_t* bstrDescription;  // the error message; free with std::free
-    HRESULT scode;              // the failure as a result code
+    WORD wCode;  // 0: the failure is in scode
+    WORD wReserved;
+    BSTR bstrSource;       // "ZarnetCalc.clsZarnetCalc"
+    BSTR bstrDescription;  // the error message
+    BSTR bstrHelpFile;     // none
+    std::uint32_t dwHelpContext;
+    void* pvReserved;
+    HRESULT (*pfnDeferredFillIn)(EXCEPINFO*);
+    SCODE scode;  // the failure as a result code, e.g. 0x800A005B for error 91
 };
 
-// ---- Interfaces
-// ----------------------------------------------------------------------------------
+// Texts handed across the interface.
+inline BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+    auto* copy = static_cast<BSTR>(std::malloc((std::size_t{length} + 1) * sizeof(OLECHAR)));
+    if (copy) {
+        if (text) {
+            std::memcpy(copy, text, std::size_t{length} * sizeof(OLECHAR));
+        } else {
+            std::memset(copy, 0, std::size_t{length} * sizeof(OLECHAR));
+        }
+        copy[length] = u'\0';
+    }
+    return copy;
+}
+inline BSTR SysAllocString(const OLECHAR* text) {
+    if (!text) {
+        return nullptr;
+    }
+    UINT length = 0;
+    while (text[length]) {
+        ++length;
+    }
+    return SysAllocStringLen(text, length);
+}
+inline void SysFreeString(BSTR text) {
+    std::free(text);
+}
+
+// ---- Interfaces ----------------------------------------------------------------------------
 
 class IUnknown {
   public:
-    virtual HRESULT QueryInterface(const IID& riid, void** ppvObject) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
+    virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) = 0;
+    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+    virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
   protected:
     ~IUnknown() = default;  // released, never deleted by the holder
@@ -226,9 +291,10 @@ class IUnknown {
 class IClassFactory : public IUnknown {
   public:
     // pUnkOuter must be null (no aggregation). One new object per call.
-    virtual HRESULT CreateInstance(IUnknown* pUnkOuter, const IID& riid, void** ppvObject) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                                     void** ppvObject) = 0;
     // Keeps the library loaded (DllCanUnloadNow answers S_FALSE) while locks are held.
-    virtual HRESULT LockServer(BOOL fLock) = 0;
+    virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) = 0;
 
   protected:
     ~IClassFactory() = default;
@@ -236,43 +302,46 @@ class IClassFactory : public IUnknown {
 
 class IDispatch : public IUnknown {
   public:
-    // The library ships no type information: the count is 0.
-    virtual HRESULT GetTypeInfoCount(std::uint32_t* pctinfo) = 0;
-    virtual HRESULT GetTypeInfo(std::uint32_t iTInfo, LCID lcid, void** ppTInfo) = 0;
+    // No type information on this platform: the count is 0 and GetTypeInfo gives none.
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;
     // riid must be IID_NULL. Unknown names get DISPID_UNKNOWN and DISP_E_UNKNOWNNAME.
-    virtual HRESULT GetIDsOfNames(const IID& riid, const char16_t* const* rgszNames,
-                                  std::uint32_t cNames, LCID lcid, DISPID* rgDispId) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames,
+                                                    LCID lcid, DISPID* rgDispId) = 0;
     // pVarResult receives the value of a property get (required there); pExcepInfo and
     // puArgErr may be null.
-    virtual HRESULT Invoke(DISPID dispIdMember, const IID& riid, LCID lcid, std::uint16_t wFlags,
-                           DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                           std::uint32_t* puArgErr) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid,
+                                             WORD wFlags, DISPPARAMS* pDispParams,
+                                             VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
+                                             UINT* puArgErr) = 0;
 
   protected:
     ~IDispatch() = default;
 };
 
 // The dual interface: the dispatch members, then the typed ones in the class's member order.
-// A failure inside a member returns HResultFromErrorNumber(number) with the error description.
+// A failure inside a member returns 0x800A0000 | its error number (13, 91, ...), with the error
+// description.
 class _clsZarnetCalc : public IDispatch {
   public:
-    virtual HRESULT get_Result(double* value) = 0;
-    virtual HRESULT put_Result(double value) = 0;
-    virtual HRESULT get_Cancelled(VARIANT_BOOL* value) = 0;
-    virtual HRESULT Show() = 0;
-    virtual HRESULT get_ErrorOccurred(VARIANT_BOOL* value) = 0;
-    // The owner as a form object (IZarnetCalcWindow), or null when none is set.
-    virtual HRESULT get_MyOwner(IUnknown** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Result(double* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Result(double value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Cancelled(VARIANT_BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Show() = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ErrorOccurred(VARIANT_BOOL* value) = 0;
+    // The owner's form object, or null when none is set.
+    virtual HRESULT STDMETHODCALLTYPE get_MyOwner(IDispatch** value) = 0;
     // A form object from ZarnetCalcWrapWindow, or null for none. Anything else, or a form whose
-    // window has been destroyed, fails with DISP_E_TYPEMISMATCH and keeps the stored owner.
-    virtual HRESULT put_MyOwner(IUnknown* value) = 0;
+    // window has been destroyed, fails with error 13 and keeps the stored owner.
+    virtual HRESULT STDMETHODCALLTYPE put_MyOwner(IDispatch* value) = 0;
 
   protected:
     ~_clsZarnetCalc() = default;
 };
 
-// A host window wrapped as a form object (made by ZarnetCalcWrapWindow).
-class IZarnetCalcWindow : public IUnknown {
+// A host window wrapped as a form (made by ZarnetCalcWrapWindow). Its dispatch interface has no
+// members of its own.
+class IZarnetCalcWindow : public IDispatch {
   public:
     // The wrapped window, or null once it has been destroyed.
     virtual QWidget* Window() = 0;
@@ -283,8 +352,7 @@ class IZarnetCalcWindow : public IUnknown {
 
 }  // namespace zarnetcalc::com
 
-// ---- Exported entry points
-// -----------------------------------------------------------------------
+// ---- Exported entry points -----------------------------------------------------------------
 
 extern "C" {
 
@@ -327,12 +395,13 @@ ZARNETCALC_EXPORT zarnetcalc::com::HRESULT ZarnetCalcWrapWindow(QWidget* window,
                                                                 zarnetcalc::com::IUnknown** ppv);
 
 // The description of the last failure on the calling thread (every call of the interface clears
-// it first). S_OK and a text to free with std::free, or S_FALSE and null when there is none.
-ZARNETCALC_EXPORT zarnetcalc::com::HRESULT ZarnetCalcGetErrorDescription(char16_t** description);
+// it first). S_OK and a text to free with SysFreeString, or S_FALSE and null when there is none.
+ZARNETCALC_EXPORT zarnetcalc::com::HRESULT ZarnetCalcGetErrorDescription(
+    zarnetcalc::com::BSTR* description);
 
 }  // extern "C"
 
-// ---- Small C++ helpers for hosts (inline: they call only through the interfaces) ----------------
+// ---- Small C++ helpers for hosts (inline: they call only through the interfaces) -----------
 
 namespace zarnetcalc::com {
 
@@ -389,6 +458,10 @@ class ComPtr {
     T* p_ = nullptr;
 };
 
+inline void VariantInit(VARIANT* v) {
+    *v = VARIANT{};
+    v->vt = VT_EMPTY;
+}
 inline VARIANT MakeEmpty() {
     VARIANT v{};
     v.vt = VT_EMPTY;
@@ -419,31 +492,33 @@ inline void VariantClear(VARIANT* v) {
     if (!v) {
         return;
     }
-    if ((v->vt == VT_UNKNOWN || v->vt == VT_DISPATCH) && v->punkVal) {
-        // VT_DISPATCH holds an IDispatch, which is an IUnknown.
-        IUnknown* p = v->vt == VT_DISPATCH ? static_cast<IUnknown*>(v->pdispVal) : v->punkVal;
-        p->Release();
+    if (v->vt == VT_UNKNOWN && v->punkVal) {
+        v->punkVal->Release();
+    } else if (v->vt == VT_DISPATCH && v->pdispVal) {
+        v->pdispVal->Release();
     }
-    *v = MakeEmpty();
+    VariantInit(v);
 }
 
 inline void ClearExcepInfo(EXCEPINFO* e) {
     if (!e) {
         return;
     }
-    std::free(e->bstrSource);
-    std::free(e->bstrDescription);
+    SysFreeString(e->bstrSource);
+    SysFreeString(e->bstrDescription);
+    SysFreeString(e->bstrHelpFile);
     *e = EXCEPINFO{};
 }
 
 // Late-bound calls by member name (exception details, if any, are freed: use Invoke for them).
-inline HRESULT InvokeByName(IDispatch* object, const char16_t* name, std::uint16_t flags,
-                            DISPPARAMS* params, VARIANT* result) {
+inline HRESULT InvokeByName(IDispatch* object, const char16_t* name, WORD flags, DISPPARAMS* params,
+                            VARIANT* result) {
     if (!object || !name) {
         return E_POINTER;
     }
     DISPID id = DISPID_UNKNOWN;
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, &name, 1, 0, &id);
+    auto* names = const_cast<LPOLESTR*>(&name);  // the callee only reads them
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
     if (FAILED(hr)) {
         return hr;
     }
@@ -464,6 +539,24 @@ inline HRESULT PutProperty(IDispatch* object, const char16_t* name, VARIANT valu
 inline HRESULT CallMethod(IDispatch* object, const char16_t* name) {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     return InvokeByName(object, name, DISPATCH_METHOD, &none, nullptr);
+}
+
+}  // namespace zarnetcalc::com
+
+#endif  // _WIN32
+
+namespace zarnetcalc::com {
+
+#ifdef _WIN32
+using ::HRESULT;
+#endif
+
+inline constexpr const char* kProgID = "ZarnetCalc.clsZarnetCalc";
+
+// An error number of the component (13 type mismatch, 91 object not set, ...) as a result code,
+// the way automation servers report them: 0x800A0000 | number.
+constexpr HRESULT HResultFromErrorNumber(int number) {
+    return static_cast<HRESULT>(0x800A0000u | (static_cast<unsigned>(number) & 0xFFFFu));
 }
 
 }  // namespace zarnetcalc::com

@@ -5,9 +5,8 @@
 #include <QPointer>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
-#include <string>
 
+#include "zarnetcalc/Error.h"
 #include "zarnetcalc/zarnetcalc_export.h"
 
 class QObject;
@@ -19,21 +18,6 @@ namespace zarnetcalc {
 using Flag = std::int16_t;
 inline constexpr Flag kTrue = -1;
 inline constexpr Flag kFalse = 0;
-
-// An error a member returns to the host: a platform-style error number and its message (what()).
-class ZARNETCALC_EXPORT Error : public std::runtime_error {
-  public:
-    Error(int number, const std::string& message);
-    int Number() const noexcept;
-
-  private:
-    int number_;
-};
-
-inline constexpr int kErrInvalidCall = 5;       // "Invalid procedure call or argument"
-inline constexpr int kErrTypeMismatch = 13;     // "Type mismatch"
-inline constexpr int kErrObjectNotSet = 91;     // "Object variable or With block variable not set"
-inline constexpr int kErrNoSuchProperty = 438;  // "Object doesn't support this property or method"
 
 // The calculator component.
 //

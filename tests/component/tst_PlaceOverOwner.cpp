@@ -2,50 +2,33 @@
 // The real dialog on a real screen is placed in tst_clsZarnetCalc.
 #include <QObject>
 #include <QTest>
+#include <map>
+#include <string>
 
 #include "component/PlaceOverOwner.h"
 
-using zarnetcalc::component::OwnerGeometry;
 using zarnetcalc::component::PlaceOverOwner;
-using zarnetcalc::component::ScreenGeometry;
 
 namespace {
 
-struct Rect {
-    float left, top, width, height;
-};
+using Rect = zarnetcalc::component::TwipsRect;
 
-class FakeOwner final : public OwnerGeometry {
+// A dialog as the placement sees it: four properties by name; a missing one is none.
+class FakeDialog final : public zarnetcalc::component::LateBoundGeometry {
   public:
-    explicit FakeOwner(Rect r) : r_(r) {}
-    float Left() const override { return r_.left; }
-    float Top() const override { return r_.top; }
-    float Width() const override { return r_.width; }
-    float Height() const override { return r_.height; }
+    FakeDialog(float width, float height)
+        : values_{{"Left", 7.0F}, {"Top", 9.0F}, {"Width", width}, {"Height", height}} {}
+    std::optional<float> Get(const char* name) const override {
+        const auto it = values_.find(name);
+        return it == values_.end() ? std::nullopt : std::optional<float>(it->second);
+    }
+    void Set(const char* name, float value) override { values_[name] = value; }
+    void Remove(const char* name) { values_.erase(name); }
+    float operator[](const char* name) const { return values_.at(name); }
 
   private:
-    Rect r_;
+    std::map<std::string, float> values_;
 };
-
-class FakeScreen final : public ScreenGeometry {
-  public:
-    explicit FakeScreen(Rect r) : r_(r) {}
-    float Left() const override { return r_.left; }
-    float Top() const override { return r_.top; }
-    float Width() const override { return r_.width; }
-    float Height() const override { return r_.height; }
-
-  private:
-    Rect r_;
-};
-
-// A dialog as the placement sees it: four properties by name.
-void MakeDialog(QObject& dialog, float width, float height) {
-    dialog.setProperty("Left", 7.0F);
-    dialog.setProperty("Top", 9.0F);
-    dialog.setProperty("Width", width);
-    dialog.setProperty("Height", height);
-}
 
 }  // namespace
 
@@ -110,22 +93,19 @@ class tst_PlaceOverOwner : public QObject {
         QFETCH(float, left);
         QFETCH(float, top);
 
-        QObject dialog;
-        MakeDialog(dialog, dialogWidth, dialogHeight);
-        const FakeScreen fakeScreen(screen);
-        QVERIFY(PlaceOverOwner(dialog, FakeOwner(owner), &fakeScreen));
-        QCOMPARE(dialog.property("Left").toFloat(), left);
-        QCOMPARE(dialog.property("Top").toFloat(), top);
-        QCOMPARE(dialog.property("Width").toFloat(), dialogWidth);
-        QCOMPARE(dialog.property("Height").toFloat(), dialogHeight);
+        FakeDialog dialog(dialogWidth, dialogHeight);
+        QVERIFY(PlaceOverOwner(dialog, owner, screen));
+        QCOMPARE(dialog["Left"], left);
+        QCOMPARE(dialog["Top"], top);
+        QCOMPARE(dialog["Width"], dialogWidth);
+        QCOMPARE(dialog["Height"], dialogHeight);
     }
 
     void withoutScreenOnlyCentres() {
-        QObject dialog;
-        MakeDialog(dialog, 2600, 3700);
-        QVERIFY(PlaceOverOwner(dialog, FakeOwner({-500, -500, 1000, 1000}), nullptr));
-        QCOMPARE(dialog.property("Left").toFloat(), -1300.0F);
-        QCOMPARE(dialog.property("Top").toFloat(), -1850.0F);
+        FakeDialog dialog(2600, 3700);
+        QVERIFY(PlaceOverOwner(dialog, {-500, -500, 1000, 1000}, std::nullopt));
+        QCOMPARE(dialog["Left"], -1300.0F);
+        QCOMPARE(dialog["Top"], -1850.0F);
     }
 
     void dialogWithoutGeometry_data() {
@@ -138,15 +118,13 @@ class tst_PlaceOverOwner : public QObject {
 
     void dialogWithoutGeometry() {
         QFETCH(QByteArray, missing);
-        QObject dialog;
-        MakeDialog(dialog, 200, 300);
-        dialog.setProperty(missing.constData(), QVariant());  // removes the dynamic property
-        const FakeScreen screen({0, 0, 12000, 9000});
-        QVERIFY(!PlaceOverOwner(dialog, FakeOwner({100, 100, 600, 400}), &screen));
+        FakeDialog dialog(200, 300);
+        dialog.Remove(missing.constData());
+        QVERIFY(!PlaceOverOwner(dialog, {100, 100, 600, 400}, Rect{0, 0, 12000, 9000}));
         if (missing != "Left")
-            QCOMPARE(dialog.property("Left").toFloat(), 7.0F);
+            QCOMPARE(dialog["Left"], 7.0F);
         if (missing != "Top")
-            QCOMPARE(dialog.property("Top").toFloat(), 9.0F);
+            QCOMPARE(dialog["Top"], 9.0F);
     }
 };
 

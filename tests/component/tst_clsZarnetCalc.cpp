@@ -12,79 +12,16 @@
 #include <map>
 #include <thread>
 
+#include "support/ShowDriver.h"
 #include "zarnetcalc/clsZarnetCalc.h"
 
 using zarnetcalc::clsZarnetCalc;
 using zarnetcalc::Error;
 using zarnetcalc::kFalse;
 using zarnetcalc::kTrue;
+using namespace zarnetcalc::testing;
 
 namespace {
-
-QWidget* CalculatorDialog() {
-    QWidget* modal = QApplication::activeModalWidget();
-    return modal != nullptr && modal->findChild<QLabel*>("txtDisplay") != nullptr ? modal : nullptr;
-}
-
-QString DisplayOf(QWidget* dialog) {
-    return dialog->findChild<QLabel*>("txtDisplay")->text();
-}
-
-// Plays a script of space-separated tokens into the dialog: a button by its caption, or a key in
-// angle brackets. Returns early once the dialog has ended.
-void Play(QWidget* dialog, const QString& script) {
-    static const std::map<QString, QString> buttons = [] {
-        std::map<QString, QString> m;
-        for (int d = 0; d <= 9; ++d) m[QString::number(d)] = QString("cmdKeypad(%1)").arg(d);
-        const char* keypad[] = {"00", ".", "*", "/", "-", "+", "(", ")", "=", "%"};
-        for (int i = 0; i < 10; ++i) m[keypad[i]] = QString("cmdKeypad(%1)").arg(10 + i);
-        m["FIX"] = "cmdFix";
-        m["CE"] = "cmdCLR";
-        m["AC"] = "cmdAC";
-        m["Close"] = "cmdDone";
-        return m;
-    }();
-    static const std::map<QString, Qt::Key> keys = {
-        {"<Esc>", Qt::Key_Escape}, {"<F2>", Qt::Key_F2}, {"<Enter>", Qt::Key_Return}};
-
-    for (const QString& token : script.split(' ', Qt::SkipEmptyParts)) {
-        if (!dialog->isVisible())
-            return;
-        if (auto k = keys.find(token); k != keys.end()) {
-            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : dialog;
-            QTest::keyClick(target, k->second);
-        } else if (auto b = buttons.find(token); b != buttons.end()) {
-            auto* button = dialog->findChild<QPushButton*>(b->second);
-            QVERIFY2(button != nullptr, qPrintable(b->second));
-            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-        } else {
-            QFAIL(qPrintable("unknown token in the test script: " + token));
-        }
-    }
-}
-
-// Runs `inDialog` on the calculator as soon as its modal loop runs. A watchdog ends a dialog that
-// the script left open, so a failing test fails instead of hanging.
-void WhenShown(std::function<void(QWidget*)> inDialog) {
-    auto* poll = new QTimer;
-    poll->setInterval(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, inDialog, ticks = 0]() mutable {
-        if (QWidget* dialog = CalculatorDialog()) {
-            poll->stop();
-            poll->deleteLater();
-            QPointer<QWidget> alive = dialog;
-            inDialog(dialog);
-            if (alive && alive->isVisible()) {
-                alive->hide();
-                QFAIL("the script left the calculator open");
-            }
-        } else if (++ticks > 100000) {
-            poll->deleteLater();
-            QFAIL("the calculator never opened");
-        }
-    });
-    poll->start();
-}
 
 void ShowPlaying(clsZarnetCalc& calc, const QString& script) {
     WhenShown([script](QWidget* dialog) { Play(dialog, script); });
@@ -167,6 +104,8 @@ class tst_clsZarnetCalc : public QObject {
         QTest::newRow("division by zero, percent") << "8 / 0 % Close" << 0.0 << false << true;
         QTest::newRow("Esc in the error state") << "8 / 0 = <Esc>" << 0.0 << true << false;
         QTest::newRow("AC ends the error state") << "8 / 0 = AC 4 Close" << 4.0 << false << false;
+        // Not ended by the user: what was typed is not confirmed.
+        QTest::newRow("the application quits") << "1 2 + 3 = <Quit>" << 0.0 << true << false;
 
         // Result is the display as the user reads it, not the running result behind it.
         QTest::newRow("1/3 without a point shows 0") << "1 / 3 = Close" << 0.0 << false << false;
@@ -200,6 +139,8 @@ class tst_clsZarnetCalc : public QObject {
             Play(dialog, script);
         });
         calc_->Show();
+        if (QuitAsked())
+            FinishQuit();
 
         QCOMPARE(openedAt, QString("0"));
         QCOMPARE(calc_->Result(), result);
@@ -266,6 +207,18 @@ class tst_clsZarnetCalc : public QObject {
         QCOMPARE(calc_->Result(), 12.5);
         QCOMPARE(calc_->Cancelled(), kTrue);
         QCOMPARE(calc_->ErrorOccurred(), kFalse);
+        QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{owner_});
+    }
+
+    // A Show while the application is quitting cannot open anything the user could answer.
+    void showWhileQuitting() {
+        calc_->setResult(12.5);
+        QuitAsked() = true;
+        QCoreApplication::exit(0);
+        const int number = ErrorNumber([&] { calc_->Show(); });
+        FinishQuit();
+        QCOMPARE(number, zarnetcalc::kErrInvalidCall);
+        QCOMPARE(calc_->Result(), 0.0);
         QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{owner_});
     }
 

@@ -1,0 +1,56 @@
+// Reference counting and QueryInterface, written once for every object the library hands out.
+// An object derives from ComObject<Self, Interface> and lists the identifiers it answers to in a
+// static Implements(riid); it may refuse calls (the apartment check) in Admit().
+#pragma once
+
+#include <atomic>
+
+#include "component/Runtime.h"
+
+namespace zarnetcalc::runtime {
+
+template <class Derived, class Interface>
+class ComObject : public Interface {
+  public:
+    ComObject() { ObjectCreated(); }
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        ClearErrorInfo();
+        if (!ppv) {
+            return ReportError(E_POINTER, "QueryInterface: the out-pointer is null");
+        }
+        *ppv = nullptr;
+        if (const HRESULT hr = static_cast<Derived*>(this)->Admit(); FAILED(hr)) {
+            return hr;
+        }
+        if (!Derived::Implements(riid)) {
+            return ReportError(E_NOINTERFACE, std::string(Derived::kName) +
+                                                  " does not support the interface " +
+                                                  GuidToString(riid));
+        }
+        *ppv = static_cast<Interface*>(this);
+        this->AddRef();
+        return S_OK;
+    }
+    // Counting is free-threaded: a reference may be dropped on any thread.
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) {
+            delete static_cast<Derived*>(this);
+        }
+        return left;
+    }
+
+    HRESULT Admit() { return S_OK; }
+
+  protected:
+    ~ComObject() { ObjectDestroyed(); }
+
+  private:
+    std::atomic<ULONG> refs_{1};
+};
+
+}  // namespace zarnetcalc::runtime
