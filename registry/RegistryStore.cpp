@@ -91,7 +91,8 @@ struct Store {
         return {};
     }
     int Find(const QString& key, const QString& name) const {  // the value's line, or -1
-        return keys.value(key).values.value(name.toCaseFolded(), -1);
+        const auto k = keys.constFind(key);
+        return k == keys.cend() ? -1 : k->values.value(name.toCaseFolded(), -1);
     }
 };
 
