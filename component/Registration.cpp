@@ -22,8 +22,8 @@ using Value = RegistrationValue;
 std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
 }
-std::string TypeLibKey() {
-    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc);
+std::string TypeLibKey() {  // this library's version only: other versions are not ours
+    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
 }
 std::string InterfaceKey() {
     return "Interface\\" + GuidToString(IID__clsZarnetCalc);
@@ -54,9 +54,9 @@ std::vector<Value> Values(const std::string& libraryPath) {
         {clsid + "\\Version", "", "1.0"},
         {kProgID, "", "clsZarnetCalc"},
         {std::string(kProgID) + "\\CLSID", "", GuidToString(CLSID_clsZarnetCalc)},
-        {TypeLibKey() + "\\1.0", "", "ZarnetCalc"},
-        {TypeLibKey() + "\\1.0\\FLAGS", "", "0"},
-        {TypeLibKey() + "\\1.0\\HELPDIR", "", folder},
+        {TypeLibKey(), "", "ZarnetCalc"},
+        {TypeLibKey() + "\\FLAGS", "", "0"},
+        {TypeLibKey() + "\\HELPDIR", "", folder},
         {InterfaceKey(), "", "_clsZarnetCalc"},
         {InterfaceKey() + "\\TypeLib", "", libid},
         {InterfaceKey() + "\\TypeLib", "Version", "1.0"},
@@ -124,8 +124,10 @@ std::optional<std::string> ReadDefault(HKEY root, const std::string& key) {
     return text;
 }
 
-// The keys registration owns in one store. The programmatic identifier is ours only while it
-// names our class: another component's registration of the same name is left alone.
+// The keys registration owns in one store: the library's own version of its type library (other
+// versions stay), and the programmatic identifier only while it names our class (another
+// component's registration of the same name is left alone). Values that share a name with one
+// of these keys are not keys and stay too.
 std::vector<std::string> OwnedKeys(HKEY root) {
     std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + TypeLibKey(),
                                      kClasses + InterfaceKey()};

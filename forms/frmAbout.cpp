@@ -16,6 +16,7 @@
 #include <array>
 
 #include "forms/CalculatorLayout.h"
+#include "forms/SysInfoQt.h"
 
 namespace zarnetcalc::forms {
 namespace {
@@ -83,7 +84,7 @@ frmAbout::frmAbout(QWidget* parent)
               (parent != nullptr ? Qt::Dialog : Qt::Tool) | Qt::CustomizeWindowHint |
                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                   Qt::MSWindowsFixedSizeDialogHint),
-      logic_(*this) {
+      logic_(*this, QtSysInfoPlatform()) {
     setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
     setWindowIcon(DrawIcon());
