@@ -8,7 +8,7 @@ source scripts/deps.sh
 zc_install_missing
 
 if [ "${1:-}" != "--quick" ]; then
-    echo "== fuzzing the calculator logic"
+    echo "== fuzzing the calculator logic and the registry store"
     bash scripts/fuzz.sh
     echo "== the test suite under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer"
     bash scripts/sanitize.sh
