@@ -1,6 +1,8 @@
 // The calculator dialog: one loop builds the controls of the layout table, each bound to its
 // handler in the logic; key preview hands every key to the logic before the focused control.
-// What the keys and buttons do is the logic's business (calculator/Calculator.h).
+// It also shows where the focus is, keeps itself from being left minimised, and tells screen
+// readers what the display shows (forms/CalculatorAccessibility.h). What the keys and buttons
+// do is the logic's business (calculator/Calculator.h).
 #include "forms/frmCalculator.h"
 
 #include <algorithm>
@@ -18,8 +20,10 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTimer>
 
+#include "forms/CalculatorAccessibility.h"
 #include "forms/CalculatorLayout.h"
 #include "forms/KeyTranslation.h"
 #include "forms/frmAbout.h"
@@ -128,6 +132,31 @@ int TwipsToPosition(float twips, int current) {
 
 }  // namespace
 
+// While the hidden cmdTmp has the focus, Enter presses it, and it stands for "=": the "=" key is
+// then drawn as the default button, though the dialog has none.
+class frmCalculator::KeyButton final : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+    void ShowAsDefault(bool on) {
+        if (on != asDefault_) {
+            asDefault_ = on;
+            update();
+        }
+    }
+
+  protected:
+    void initStyleOption(QStyleOptionButton* option) const override {
+        QPushButton::initStyleOption(option);
+        if (asDefault_) {
+            option->features |= QStyleOptionButton::DefaultButton;
+        }
+    }
+
+  private:
+    bool asDefault_ = false;
+};
+
 frmCalculator::frmCalculator(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("frmCalculator"));
@@ -163,7 +192,7 @@ void frmCalculator::BuildControls() {
 
         QWidget* widget = nullptr;
         if (def.kind == ControlKind::Button) {
-            auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
+            auto* button = new KeyButton(QString::fromLatin1(def.caption), this);
             // No default button: Enter belongs to whichever button has the focus.
             button->setAutoDefault(false);
             button->setDefault(false);
@@ -176,7 +205,6 @@ void frmCalculator::BuildControls() {
             widget = label;
         }
         widget->setObjectName(ObjectName(def));
-        widget->setAccessibleName(QString::fromLatin1(def.accessibleName));
         if (def.index >= 0) {
             widget->setProperty("Index", static_cast<int>(def.index));
         }
@@ -199,6 +227,9 @@ void frmCalculator::BuildControls() {
                 break;  // built above
             case ControlRole::Keypad: {
                 cmdKeypad_[def.index] = button;
+                if (def.index == calculator::key::kEquals) {
+                    equalsKey_ = static_cast<KeyButton*>(button);
+                }
                 const std::int16_t index = def.index;
                 connect(button, &QPushButton::clicked, this, [this, index] {
                     std::int16_t Index = index;  // the handler may write into its argument
@@ -223,12 +254,16 @@ void frmCalculator::BuildControls() {
             case ControlRole::Cancel:
                 cmdCancel_ = button;
                 onClick(&calculator::Calculator::cmdCancel_Click);
+                accessibility::Present(button, accessibility::Presentation::OutOfTheWay);
                 break;
             case ControlRole::Tmp:
                 cmdTmp_ = button;
                 onClick(&calculator::Calculator::cmdTmp_Click);
+                accessibility::Present(button, accessibility::Presentation::Speaker);
+                button->setAccessibleDescription(QStringLiteral("Enter gives equals"));
                 break;
             case ControlRole::ErrorCode:
+                accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
                 break;
             case ControlRole::SubDisplay:
                 PaintGreenOnBlack(label);
@@ -236,10 +271,14 @@ void frmCalculator::BuildControls() {
                 label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
                 if (def.index == 0) {
                     lblSubDisplay0_ = label;
+                    accessibility::Present(label, accessibility::Presentation::Readout);
+                } else {
+                    accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
                 }
                 break;
             case ControlRole::Display:
                 txtDisplay_ = label;
+                accessibility::Present(label, accessibility::Presentation::Readout);
                 PaintGreenOnBlack(label);
                 label->setFont(NamedFont(dialogFont, QStringLiteral("MS Sans Serif"), 9.6));
                 label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -249,6 +288,7 @@ void frmCalculator::BuildControls() {
                 label->setTextFormat(Qt::PlainText);
                 break;
         }
+        widget->setAccessibleName(QString::fromLatin1(def.accessibleName));
     }
 
     // The indicators sit in front of the display's left end; the hidden buttons lie behind
@@ -260,6 +300,7 @@ void frmCalculator::BuildControls() {
     }
     cmdCancel_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
     cmdTmp_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
+    accessibility::SpeakFor(cmdTmp_, txtDisplay_);
 
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -282,7 +323,9 @@ QString frmCalculator::DisplayText() const {
 
 void frmCalculator::SetDisplayText(const QString& text) {
     display_ = text.toStdString();
-    txtDisplay_->setText(text);
+    if (text != txtDisplay_->text()) {
+        ShowDisplay(text);
+    }
 }
 
 calculator::Calculator& frmCalculator::Logic() {
@@ -319,6 +362,11 @@ void frmCalculator::reject() {
 
 bool frmCalculator::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+        case QEvent::FocusIn:
+            if (watched != this) {
+                ShowWhereEnterGoes(watched == cmdTmp_);
+            }
+            break;
         case QEvent::KeyPress:
             // A key a control ignores travels on to the dialog: preview it only where it was
             // first delivered.
@@ -379,6 +427,35 @@ void frmCalculator::closeEvent(QCloseEvent* event) {
     }
 }
 
+void frmCalculator::showEvent(QShowEvent* event) {
+    // Styles draw the focus frame only once the keyboard has moved the focus, and showing a
+    // window forgets that it has; the frame is shown from the start, so the "1" key that Enter
+    // presses at open is marked.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    QDialog::showEvent(event);
+}
+
+void frmCalculator::changeEvent(QEvent* event) {
+    // Some window managers offer to minimise any window; a minimised modal dialog would leave
+    // its owner blocked with nothing to return to, so the dialog comes straight back. (Restoring
+    // from inside the state change is not reliable on every platform: it is done next turn.)
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QTimer::singleShot(0, this, &frmCalculator::RestoreFromMinimised);
+    }
+    QDialog::changeEvent(event);
+}
+
+void frmCalculator::RestoreFromMinimised() {
+    if (isVisible() && isMinimized()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        activateWindow();
+    }
+}
+
+void frmCalculator::ShowWhereEnterGoes(bool onTmp) {
+    equalsKey_->ShowAsDefault(onTmp);
+}
+
 void frmCalculator::SetControlEnabled(const Control& control, bool enabled) {
     if (control.widget != nullptr) {
         control.widget->setEnabled(enabled);
@@ -389,12 +466,18 @@ void frmCalculator::SetControlEnabled(const Control& control, bool enabled) {
     }
 }
 
-void frmCalculator::ShowDisplay(std::string_view text) {
-    if (text == display_) {
-        return;  // a key that changes nothing costs no repaint
+void frmCalculator::ShowDisplay(const QString& text) {
+    const QString old = txtDisplay_->text();
+    txtDisplay_->setText(text);
+    accessibility::AnnounceReadout(txtDisplay_, old, cmdTmp_);
+}
+
+void frmCalculator::ShowIndicator(const QString& text) {
+    const QString old = lblSubDisplay0_->text();
+    if (text != old) {
+        lblSubDisplay0_->setText(text);
+        accessibility::AnnounceReadout(lblSubDisplay0_, old);
     }
-    display_.assign(text);
-    txtDisplay_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 // --- the control operations the logic calls ---
@@ -404,12 +487,15 @@ std::string frmCalculator::Surface::DisplayText() const {
 }
 
 void frmCalculator::Surface::SetDisplayText(std::string_view text) {
-    d_.ShowDisplay(text);
+    if (text == d_.display_) {
+        return;  // a key that changes nothing costs no repaint and says nothing
+    }
+    d_.display_.assign(text);
+    d_.ShowDisplay(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void frmCalculator::Surface::SetIndicatorText(std::string_view text) {
-    d_.lblSubDisplay0_->setText(
-        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    d_.ShowIndicator(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 std::string frmCalculator::Surface::Tag() const {
