@@ -5,16 +5,27 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QHash>
 #include <QLabel>
-#include <QVariant>
+#include <QPointer>
 
 #include <algorithm>
 
 namespace zarnetcalc::forms::accessibility {
 namespace {
 
-constexpr char kPresentation[] = "zarnetcalc.presentation";
-constexpr char kSpeaksFor[] = "zarnetcalc.speaksFor";
+struct Mark {
+    Presentation presentation = Presentation::Readout;
+    QPointer<QLabel> speaksFor;  // for a Speaker: the display
+};
+
+// The marked controls. Qt asks the factory about every object it meets, so the answer for the
+// others must be cheap: one hash lookup. Never destroyed, so that a control outliving the
+// library's static objects can still take its mark out.
+QHash<const QObject*, Mark>& Marks() {
+    static auto* marks = new QHash<const QObject*, Mark>;
+    return *marks;
+}
 
 // A label read for its text (the display, the FIX indicator): its name says what it is, its value
 // and its text content are what it shows. Read-only: no caret, no selection.
@@ -72,8 +83,8 @@ class SpeakerInterface final : public QAccessibleWidget {
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name) {
-            const auto* display =
-                qobject_cast<QLabel*>(widget()->property(kSpeaksFor).value<QObject*>());
+            const auto mark = Marks().constFind(widget());
+            const QLabel* display = mark != Marks().cend() ? mark->speaksFor.data() : nullptr;
             return display != nullptr ? display->text() : QString();
         }
         return QAccessibleWidget::text(t);
@@ -102,21 +113,16 @@ class OutOfTheWayInterface final : public QAccessibleWidget {
     }
 };
 
-// Asked once for every class up an object's hierarchy; it answers at the object's own class only,
-// and only for the controls marked by Present.
+// Asked once for every class up an object's hierarchy; it answers for the controls marked by
+// Present, at the object's own class.
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
-    if (object == nullptr || !object->isWidgetType() ||
-        className != QLatin1String(object->metaObject()->className())) {
-        return nullptr;
-    }
-    bool marked = false;
-    const int presentation = object->property(kPresentation).toInt(&marked);
-    if (!marked) {
+    const auto mark = Marks().constFind(object);
+    if (mark == Marks().cend() || className != QLatin1String(object->metaObject()->className())) {
         return nullptr;
     }
     auto* widget = static_cast<QWidget*>(object);
     auto* button = qobject_cast<QAbstractButton*>(object);
-    switch (static_cast<Presentation>(presentation)) {
+    switch (mark->presentation) {
         case Presentation::Readout:
             if (auto* label = qobject_cast<QLabel*>(object)) {
                 return new ReadoutInterface(label);
@@ -146,11 +152,18 @@ struct FactoryRegistration {
 
 void Present(QWidget* control, Presentation presentation) {
     static const FactoryRegistration registration;
-    control->setProperty(kPresentation, static_cast<int>(presentation));
+    const bool known = Marks().contains(control);
+    Marks()[control].presentation = presentation;
+    if (!known) {
+        QObject::connect(control, &QObject::destroyed, [](QObject* gone) { Marks().remove(gone); });
+    }
 }
 
 void SpeakFor(QWidget* speaker, QLabel* display) {
-    speaker->setProperty(kSpeaksFor, QVariant::fromValue<QObject*>(display));
+    const auto mark = Marks().find(speaker);
+    if (mark != Marks().end()) {
+        mark->speaksFor = display;
+    }
 }
 
 void AnnounceReadout(QLabel* readout, const QString& oldText, QWidget* speaker) {

@@ -19,7 +19,7 @@ enum class Presentation {
 // for a widget, so this comes before anything that reports on the control (its accessible name).
 void Present(QWidget* control, Presentation presentation);
 
-// Makes a Speaker speak for the display.
+// Makes a control presented as a Speaker speak for the display.
 void SpeakFor(QWidget* speaker, QLabel* display);
 
 // Announces a readout's new text (oldText is what it read before): a text update and a value

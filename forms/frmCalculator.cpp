@@ -6,6 +6,7 @@
 #include "forms/frmCalculator.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -54,6 +55,28 @@ QString ObjectName(const ControlDef& def) {
     return name;
 }
 
+// The texts of the layout table as QStrings, composed once per process rather than per dialog
+// (they are shared, not copied, by the widgets that take them).
+struct ControlTexts {
+    QString name;
+    QString caption;
+    QString accessibleName;
+};
+using ControlTextTable = std::array<ControlTexts, layout::kControls.size()>;
+
+const ControlTextTable& Texts() {
+    static const ControlTextTable texts = [] {
+        ControlTextTable table;
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const ControlDef& def = layout::kControls[i];
+            table[i] = {ObjectName(def), QString::fromLatin1(def.caption),
+                        QString::fromLatin1(def.accessibleName)};
+        }
+        return table;
+    }();
+    return texts;
+}
+
 // The named family where the system has it, else the dialog's own font, at the given size.
 QFont NamedFont(const QFont& dialogFont, const QString& family, qreal points) {
     // Asking the font database costs more than building the rest of the dialog: ask once.
@@ -72,13 +95,16 @@ QFont NamedFont(const QFont& dialogFont, const QString& family, qreal points) {
 
 // Pure green on black in every state: the display stays readable while the error lockout has
 // disabled it.
-void PaintGreenOnBlack(QLabel* label) {
-    QPalette palette = label->palette();
+QPalette GreenOnBlack(QPalette palette) {
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::WindowText, QColor(0, 255, 0));
         palette.setColor(group, QPalette::Window, Qt::black);
     }
-    label->setPalette(palette);
+    return palette;
+}
+
+void PaintGreenOnBlack(QLabel* label, const QPalette& greenOnBlack) {
+    label->setPalette(greenOnBlack);
     label->setAutoFillBackground(true);
 }
 
@@ -175,14 +201,17 @@ frmCalculator::~frmCalculator() = default;
 
 void frmCalculator::BuildControls() {
     const QFont dialogFont = font();
+    const QPalette greenOnBlack = GreenOnBlack(palette());
     std::vector<std::pair<int, QWidget*>> tabOrder;
     controls_.reserve(layout::kControls.size());
 
     for (const ControlDef& def : layout::kControls) {
+        const ControlTexts& texts =
+            Texts()[static_cast<std::size_t>(&def - layout::kControls.data())];
         if (def.kind == ControlKind::Timer) {
             // Designed enabled; the reset in Form_Load stops it again before the first tick.
             Timer1_ = new QTimer(this);
-            Timer1_->setObjectName(ObjectName(def));
+            Timer1_->setObjectName(texts.name);
             Timer1_->setInterval(1);
             connect(Timer1_, &QTimer::timeout, this, [this] { logic_.Timer1_Timer(); });
             Timer1_->start();
@@ -192,7 +221,7 @@ void frmCalculator::BuildControls() {
 
         QWidget* widget = nullptr;
         if (def.kind == ControlKind::Button) {
-            auto* button = new KeyButton(QString::fromLatin1(def.caption), this);
+            auto* button = new KeyButton(texts.caption, this);
             // No default button: Enter belongs to whichever button has the focus.
             button->setAutoDefault(false);
             button->setDefault(false);
@@ -204,7 +233,7 @@ void frmCalculator::BuildControls() {
             label->setFocusPolicy(Qt::NoFocus);
             widget = label;
         }
-        widget->setObjectName(ObjectName(def));
+        widget->setObjectName(texts.name);
         if (def.index >= 0) {
             widget->setProperty("Index", static_cast<int>(def.index));
         }
@@ -266,7 +295,7 @@ void frmCalculator::BuildControls() {
                 accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
                 break;
             case ControlRole::SubDisplay:
-                PaintGreenOnBlack(label);
+                PaintGreenOnBlack(label, greenOnBlack);
                 label->setFont(NamedFont(dialogFont, QStringLiteral("Abadi MT Condensed"), 7.8));
                 label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
                 if (def.index == 0) {
@@ -279,7 +308,7 @@ void frmCalculator::BuildControls() {
             case ControlRole::Display:
                 txtDisplay_ = label;
                 accessibility::Present(label, accessibility::Presentation::Readout);
-                PaintGreenOnBlack(label);
+                PaintGreenOnBlack(label, greenOnBlack);
                 label->setFont(NamedFont(dialogFont, QStringLiteral("MS Sans Serif"), 9.6));
                 label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
                 label->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -288,7 +317,7 @@ void frmCalculator::BuildControls() {
                 label->setTextFormat(Qt::PlainText);
                 break;
         }
-        widget->setAccessibleName(QString::fromLatin1(def.accessibleName));
+        widget->setAccessibleName(texts.accessibleName);
     }
 
     // The indicators sit in front of the display's left end; the hidden buttons lie behind
