@@ -4,7 +4,7 @@
 set -euo pipefail
 
 zc_packages=(
-    cmake g++ make pkg-config dpkg-dev          # dpkg-dev: the runtime dependencies of the .deb
+    cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev   # Qt 6 Core, Gui, Widgets, Test
     qt6-base-private-dev                        # tests/forms turns accessibility on as a screen reader does
     libbenchmark-dev                            # bench/
