@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, then the fuzz run (FUZZ_SECONDS, default 60),
-# the suite under the sanitizers, and last the plain build with every test run by ctest.
-# --quick runs only the plain build and its tests.
+# the suite under the sanitizers, and last the plain build with every test run by ctest and its
+# Debian package checked. --quick runs only the plain build, its tests and the package check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -20,3 +20,8 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 cmake --build "$build" --parallel "$(nproc)"
 # Widgets run headless; nothing in the suite needs a display.
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --timeout 120
+
+echo "== the Debian package: unpacked into a temporary root, a host built and run against it"
+build=$(realpath "$build")
+cmake -DBUILD_DIR="$build" -DHOST_DIR="$PWD/tests/runtime/host" -DWORK_DIR="$build/debian_host" \
+    -DPACKAGE=DEB -P tests/runtime/InstalledHost.cmake
