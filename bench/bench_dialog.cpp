@@ -23,25 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "support/ShowDriver.h"
 #include "zarnetcalc/clsZarnetCalc.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Runs `inDialog` on the modal dialog as soon as the modal loop has started.
-void WhenModal(std::function<void(QWidget*)> inDialog) {
-    auto* poll = new QTimer;
-    poll->setInterval(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, inDialog] {
-        if (QWidget* dlg = QApplication::activeModalWidget()) {
-            poll->stop();
-            poll->deleteLater();
-            inDialog(dlg);
-        }
-    });
-    poll->start();
-}
+using zarnetcalc::testing::WhenModal;
 
 // Records the moment a widget is first painted.
 class FirstPaint : public QObject {
