@@ -3,55 +3,71 @@
 #include "about/AboutLogic.h"
 
 #include <utility>
-#include <vector>
 
 #include "zarnetcalc/version.h"
 
 namespace zarnetcalc::about {
 
-using namespace registry;
+const std::vector<std::string>& SystemInfoCandidates() {
+    static const std::vector<std::string> candidates = {
+        "hardinfo2",
+        "hardinfo",
+        "kinfocenter",
+        "gnome-system-monitor",
+        "plasma-systemmonitor",
+        "ksysguard",
+        "mate-system-monitor",
+        "xfce4-taskmanager",
+        "lxtask",
+    };
+    return candidates;
+}
 
-Flag GetKeyValue(const RegKey& KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
+Flag GetKeyValue(const HKEY& KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
                  std::string& KeyVal) {
     KeyVal.clear();
-    RegKey hKey = 0;
+    if (KeyName.find('\0') != std::string::npos || SubKeyRef.find('\0') != std::string::npos) {
+        return kFalse;  // the registry would see a shorter name
+    }
+    HKEY hKey = nullptr;
     // Read rights only: a user who may only read the key still finds the tool.
-    if (RegOpenKeyEx(KeyRoot, KeyName, 0, kKEY_QUERY_VALUE | kREAD_CONTROL, &hKey) !=
-        kERROR_SUCCESS) {
+    if (RegOpenKeyExA(KeyRoot, KeyName.c_str(), 0, KEY_QUERY_VALUE | READ_CONTROL, &hKey) !=
+        ERROR_SUCCESS) {
         return kFalse;  // nothing was opened, so nothing to close
     }
 
-    std::vector<std::uint8_t> tmpVal(1024, 0);
-    std::uint32_t KeyValSize = 1024;
-    std::uint32_t KeyValType = 0;
-    RegResult rc = RegQueryValueEx(hKey, SubKeyRef, &KeyValType, tmpVal.data(), &KeyValSize);
+    std::vector<BYTE> tmpVal(1024, 0);
+    DWORD KeyValSize = 1024;
+    DWORD KeyValType = 0;
+    LONG rc =
+        RegQueryValueExA(hKey, SubKeyRef.c_str(), nullptr, &KeyValType, tmpVal.data(), &KeyValSize);
     // A longer value: grow to the size it reports and read again (it may change in between).
-    for (int tries = 0; rc == kERROR_MORE_DATA && tries < 4; ++tries) {
+    for (int tries = 0; rc == ERROR_MORE_DATA && tries < 4; ++tries) {
         tmpVal.assign(KeyValSize, 0);
-        rc = RegQueryValueEx(hKey, SubKeyRef, &KeyValType, tmpVal.data(), &KeyValSize);
+        rc = RegQueryValueExA(hKey, SubKeyRef.c_str(), nullptr, &KeyValType, tmpVal.data(),
+                              &KeyValSize);
     }
     RegCloseKey(hKey);
-    if (rc != kERROR_SUCCESS) {
+    if (rc != ERROR_SUCCESS) {
         return kFalse;
     }
 
     tmpVal.resize(KeyValSize);
     switch (KeyValType) {
-        case kREG_SZ: {
+        case REG_SZ: {
             std::string text(tmpVal.begin(), tmpVal.end());
             if (!text.empty() && text.back() == '\0') {
-                text.pop_back();  // the terminator RegSetValueEx stored
+                text.pop_back();  // the terminator the value was stored with
             }
             KeyVal = std::move(text);
             return kTrue;
         }
-        case kREG_DWORD: {
+        case REG_DWORD: {
             if (tmpVal.size() != 4) {
                 return kFalse;
             }
-            const std::uint32_t number = std::uint32_t(tmpVal[0]) | std::uint32_t(tmpVal[1]) << 8 |
-                                         std::uint32_t(tmpVal[2]) << 16 |
-                                         std::uint32_t(tmpVal[3]) << 24;
+            const DWORD number = DWORD(tmpVal[0]) | DWORD(tmpVal[1]) << 8 | DWORD(tmpVal[2]) << 16 |
+                                 DWORD(tmpVal[3]) << 24;
             KeyVal = std::to_string(number);
             return kTrue;
         }
@@ -99,13 +115,22 @@ void AboutLogic::StartSysInfo() {
     bool started = false;
     try {
         std::string SysInfoPath;
-        if (GetKeyValue(kHKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, SysInfoPath)) {
-            started = platform_.StartProgram(SysInfoPath);
-        } else if (GetKeyValue(kHKEY_LOCAL_MACHINE, kSysInfoDirKey, kSysInfoDirValue,
-                               SysInfoPath)) {
-            const std::string file = SysInfoFilePath(SysInfoPath);
-            started = platform_.FileExists(file) && platform_.StartProgram(file);
+        std::string file;
+        if (GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoPathKey, kSysInfoPathValue, SysInfoPath)) {
+            file = SysInfoPath;  // started as it is, whether or not it exists
+        } else if (GetKeyValue(HKEY_LOCAL_MACHINE, kSysInfoDirKey, kSysInfoDirValue, SysInfoPath) &&
+                   platform_.FileExists(SysInfoFilePath(SysInfoPath))) {
+            file = SysInfoFilePath(SysInfoPath);
+        } else {
+            // The registry names no tool: a system-information program the system has.
+            for (const std::string& name : SystemInfoCandidates()) {
+                file = platform_.FindProgram(name);
+                if (!file.empty()) {
+                    break;
+                }
+            }
         }
+        started = !file.empty() && platform_.StartProgram(file);
     } catch (...) {
         started = false;  // any failure on the way ends in the one message
     }

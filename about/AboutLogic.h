@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "about/Registry.h"
+#include "registry/Registry.h"
 
 namespace zarnetcalc::about {
+
+using namespace zarnetcalc::registry;  // the platform's registry names (global on Windows)
 
 using Flag = std::int16_t;  // True = -1, False = 0
 inline constexpr Flag kTrue = -1;
@@ -34,23 +37,25 @@ class AboutControls {
     virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
 };
 
-// Starting a program and testing for a file; tests put fakes here.
+// Starting a program, testing for a file and finding a program on PATH: the toolkit binding
+// supplies them (forms/SysInfoQt.h), tests put fakes here.
 struct SysInfoPlatform {
     std::function<bool(const std::string& program)> StartProgram;  // true when it started
     std::function<bool(const std::string& path)> FileExists;
+    std::function<std::string(const std::string& name)> FindProgram;  // full path, or ""
 };
 
-// This platform's way (SysInfoPlatformQt.cpp, SysInfoPlatformWin32.cpp): the path is started as
-// the program itself, with no arguments and no shell (an empty path or one holding a NUL starts
-// nothing), and a file test that a folder does not pass.
-SysInfoPlatform DefaultSysInfoPlatform();
+// System-information programs looked for on PATH when the registry names none, best first:
+// hardware/system information tools, then the desktops' system monitors (GNOME, KDE Plasma 5/6
+// and older, MATE, Xfce, LXDE).
+const std::vector<std::string>& SystemInfoCandidates();
 
 // Reads value SubKeyRef of key KeyName under KeyRoot into KeyVal, opening the key for reading
 // only. A string comes back without its trailing NUL, a 32-bit number as decimal text; any
-// other type, a missing key or value gives False and KeyVal "". Values of any length are read
-// whole.
-Flag GetKeyValue(const registry::RegKey& KeyRoot, const std::string& KeyName,
-                 const std::string& SubKeyRef, std::string& KeyVal);
+// other type, a missing key or value, or a name holding a NUL gives False and KeyVal "". Values
+// of any length are read whole.
+Flag GetKeyValue(const HKEY& KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
+                 std::string& KeyVal);
 
 // The tool's file in the folder named by the second lookup: "<folder>\MSINFO32.EXE" on
 // Windows; elsewhere joined with "/", a trailing "/" or "\" of the folder dropped first.
@@ -59,15 +64,14 @@ std::string SysInfoFilePath(const std::string& directory);
 
 class AboutLogic {
   public:
-    explicit AboutLogic(AboutControls& controls,
-                        SysInfoPlatform platform = DefaultSysInfoPlatform());
+    AboutLogic(AboutControls& controls, SysInfoPlatform platform);
 
     void Form_Load();
     void cmdOK_Click();
     void cmdSysInfo_Click();
     // The full path from the first lookup is started as it is (its file is not tested); else
-    // the folder from the second is tested for the tool's file; else, or when starting fails,
-    // the unavailable message.
+    // the folder from the second is tested for the tool's file; else the first candidate found
+    // on PATH is started. When none is found, or starting fails, the unavailable message.
     void StartSysInfo();
 
   private:

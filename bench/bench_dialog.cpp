@@ -1,5 +1,6 @@
-// Dialog benchmarks: opening (Show to first paint, and the Show round trip beside a bare QDialog),
-// keystroke latency (key event to repainted display) and memory growth over repeated Show calls.
+// Dialog benchmarks: opening (Show to first paint, and the Show round trip beside a bare QDialog,
+// also paired turn by turn), keystroke latency (key event to repainted display) and memory
+// growth over repeated Show calls.
 // Run on any Qt platform: offscreen, or xcb under Xvfb (scripts/bench.sh runs both).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -21,25 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "support/ShowDriver.h"
 #include "zarnetcalc/clsZarnetCalc.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Runs `inDialog` on the modal dialog as soon as the modal loop has started.
-void WhenModal(std::function<void(QWidget*)> inDialog) {
-    auto* poll = new QTimer;
-    poll->setInterval(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, inDialog] {
-        if (QWidget* dlg = QApplication::activeModalWidget()) {
-            poll->stop();
-            poll->deleteLater();
-            inDialog(dlg);
-        }
-    });
-    poll->start();
-}
+using zarnetcalc::testing::WhenModal;
 
 // Records the moment a widget is first painted.
 class FirstPaint : public QObject {
@@ -79,30 +69,31 @@ void CloseBareDialog(QWidget* dlg) {
     static_cast<QDialog*>(dlg)->accept();
 }
 
-// Time from opening to the dialog's first paint; the dialog is then closed (not timed).
+// Seconds from opening to the dialog's first paint; the dialog is then closed (not timed).
+double OpenToFirstPaint(const std::function<void()>& open, void (*close)(QWidget*)) {
+    FirstPaint paint;
+    auto start = Clock::now();
+    WhenModal([&paint, close](QWidget* dlg) {
+        dlg->installEventFilter(&paint);
+        auto* wait = new QTimer;
+        wait->setInterval(0);
+        QObject::connect(wait, &QTimer::timeout, [&paint, close, wait, dlg] {
+            if (!paint.seen)
+                return;
+            wait->stop();
+            wait->deleteLater();
+            dlg->removeEventFilter(&paint);
+            close(dlg);
+        });
+        wait->start();
+    });
+    open();
+    return std::chrono::duration<double>(paint.at - start).count();
+}
+
 void TimeToFirstPaint(benchmark::State& state, const std::function<void()>& open,
                       void (*close)(QWidget*)) {
-    FirstPaint paint;
-    for (auto _ : state) {
-        paint.seen = false;
-        auto start = Clock::now();
-        WhenModal([&paint, close](QWidget* dlg) {
-            dlg->installEventFilter(&paint);
-            auto* wait = new QTimer;
-            wait->setInterval(0);
-            QObject::connect(wait, &QTimer::timeout, [&paint, close, wait, dlg] {
-                if (!paint.seen)
-                    return;
-                wait->stop();
-                wait->deleteLater();
-                dlg->removeEventFilter(&paint);
-                close(dlg);
-            });
-            wait->start();
-        });
-        open();
-        state.SetIterationTime(std::chrono::duration<double>(paint.at - start).count());
-    }
+    for (auto _ : state) state.SetIterationTime(OpenToFirstPaint(open, close));
 }
 
 void BM_ShowToFirstPaint(benchmark::State& state) {
@@ -117,6 +108,34 @@ void BM_BareDialogToFirstPaint(benchmark::State& state) {
     TimeToFirstPaint(state, ExecBareDialog, CloseBareDialog);
 }
 BENCHMARK(BM_BareDialogToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// The calculator and the bare dialog opened in turn, each pair a moment apart, so that a busy
+// machine slows both alike: the median of the pairs' ratios is the opening ratio to quote.
+void BM_OpeningRatioPaired(benchmark::State& state) {
+    auto calc = zarnetcalc::clsZarnetCalc::Create();
+    calc->setMyOwner(&Owner());
+    std::vector<double> ratios, calcTimes, bareTimes;
+    for (auto _ : state) {
+        const double calcTime = OpenToFirstPaint([&] { calc->Show(); }, ClickClose);
+        const double bareTime = OpenToFirstPaint(ExecBareDialog, CloseBareDialog);
+        state.SetIterationTime(calcTime);
+        calcTimes.push_back(calcTime);
+        bareTimes.push_back(bareTime);
+        if (bareTime > 0)
+            ratios.push_back(calcTime / bareTime);
+    }
+    state.counters["calc_ms"] = Median(calcTimes) * 1e3;
+    state.counters["bare_ms"] = Median(bareTimes) * 1e3;
+    state.counters["ratio"] = Median(ratios);
+}
+BENCHMARK(BM_OpeningRatioPaired)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Show returning after Close is clicked at once.
 void BM_ShowRoundTrip(benchmark::State& state) {
@@ -206,13 +225,20 @@ BENCHMARK(BM_MemoryOver1000Shows)->Iterations(1)->Unit(benchmark::kSecond);
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+        for (const Run& r : runs) {
+            times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (auto ratio = r.counters.find("ratio"); ratio != r.counters.end())
+                paired_ = ratio->second.value;
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
         Ratio("first paint", "BM_ShowToFirstPaint/manual_time",
               "BM_BareDialogToFirstPaint/manual_time");
+        if (paired_ > 0)
+            std::printf("opening ratio (first paint, paired): %.2f times the bare dialog\n",
+                        paired_);
         Ratio("round trip", "BM_ShowRoundTrip", "BM_BareDialogRoundTrip");
     }
 
@@ -224,6 +250,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
     }
     std::map<std::string, double> times_;
+    double paired_ = 0;
 };
 
 int main(int argc, char** argv) {

@@ -2,7 +2,6 @@
 // interface under Software\Classes of the machine's store when it may be written, else of the
 // user's, and removes exactly those keys again. Written against the platform's registry functions.
 #include <cctype>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,17 +22,29 @@ using Value = RegistrationValue;
 std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
 }
-std::string TypeLibKey() {
-    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc);
+std::string TypeLibKey() {  // this library's version only: other versions are not ours
+    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
 }
 std::string InterfaceKey() {
     return "Interface\\" + GuidToString(IID__clsZarnetCalc);
 }
 
+// The folder of a path, cut at its last separator. Plain text work: the path is in the
+// registry functions' code page, which a std::filesystem::path would not keep on Windows.
+std::string Folder(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) {
+        return {};
+    }
+    // The root keeps its separator ("/", "C:\").
+    const bool root = cut == 0 || (cut == 2 && path[1] == ':');
+    return path.substr(0, root ? cut + 1 : cut);
+}
+
 std::vector<Value> Values(const std::string& libraryPath) {
     const std::string clsid = ClsidKey();
     const std::string libid = GuidToString(LIBID_ZarnetCalc);
-    const std::string folder = std::filesystem::path(libraryPath).parent_path().string();
+    const std::string folder = Folder(libraryPath);
     std::vector<Value> values = {
         {clsid, "", "clsZarnetCalc"},
         {clsid + "\\InprocServer32", "", libraryPath},
@@ -43,9 +54,9 @@ std::vector<Value> Values(const std::string& libraryPath) {
         {clsid + "\\Version", "", "1.0"},
         {kProgID, "", "clsZarnetCalc"},
         {std::string(kProgID) + "\\CLSID", "", GuidToString(CLSID_clsZarnetCalc)},
-        {TypeLibKey() + "\\1.0", "", "ZarnetCalc"},
-        {TypeLibKey() + "\\1.0\\FLAGS", "", "0"},
-        {TypeLibKey() + "\\1.0\\HELPDIR", "", folder},
+        {TypeLibKey(), "", "ZarnetCalc"},
+        {TypeLibKey() + "\\FLAGS", "", "0"},
+        {TypeLibKey() + "\\HELPDIR", "", folder},
         {InterfaceKey(), "", "_clsZarnetCalc"},
         {InterfaceKey() + "\\TypeLib", "", libid},
         {InterfaceKey() + "\\TypeLib", "Version", "1.0"},
@@ -113,8 +124,10 @@ std::optional<std::string> ReadDefault(HKEY root, const std::string& key) {
     return text;
 }
 
-// The keys registration owns in one store. The programmatic identifier is ours only while it
-// names our class: another component's registration of the same name is left alone.
+// The keys registration owns in one store: the library's own version of its type library (other
+// versions stay), and the programmatic identifier only while it names our class (another
+// component's registration of the same name is left alone). Values that share a name with one
+// of these keys are not keys and stay too.
 std::vector<std::string> OwnedKeys(HKEY root) {
     std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + TypeLibKey(),
                                      kClasses + InterfaceKey()};

@@ -36,12 +36,18 @@ HostWindow::HostWindow(QWidget* parent) : QWidget(parent), calc_(clsZarnetCalc::
     lblOutcome_ = new QLabel("Press Calculator... to work out a number.", this);
     lblOutcome_->setObjectName("lblOutcome");
 
+    lblOutcome_->setWordWrap(true);  // the longer outcomes take a second line
+
     auto* form = new QFormLayout;
     form->addRow("&Number:", txtNumber_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(cmdCalculator_, 0, Qt::AlignRight);
     layout->addWidget(lblOutcome_);
+    // The size limits are set once, before the window exists, and the layout leaves them alone
+    // afterwards: platforms without size hints (offscreen) warn at every later change.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(layout->totalMinimumSize());
     resize(360, 150);
 }
 

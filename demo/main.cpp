@@ -1,7 +1,9 @@
 // zarnetcalc-demo: the sample host of the calculator component. Without arguments it opens its
 // window; with --keys it types a script into the calculator and prints what the display shows.
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 #include <cstdio>
@@ -138,6 +140,15 @@ int main(int argc, char** argv) {
                         "no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
                         "use --keys \"SCRIPT\" to run a script without one");
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    // Qt keeps per-user runtime files in XDG_RUNTIME_DIR and warns when a session (a container,
+    // a CI job, a plain su) has none: such a run gets a private one, removed at exit.
+    std::optional<QTemporaryDir> runtimeDir;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        runtimeDir.emplace();
+        if (runtimeDir->isValid())
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir->path()));
     }
 
     int qtArgc = static_cast<int>(options->qtArgs.size()) - 1;

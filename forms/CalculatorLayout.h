@@ -77,9 +77,10 @@ inline constexpr std::array<ControlDef, 32> kControls{{
     {R::Done, K::Button, "cmdDone", -1, "&Close", "Close", 1560, 3120, 852, kKey, 22},
     {R::Clear, K::Button, "cmdCLR", -1, "C&E", "Clear entry", 600, 3120, kKey, kKey, 21},
     {R::AllClear, K::Button, "cmdAC", -1, "&AC", "All clear", 120, 3120, kKey, kKey, 20},
-    // The two hidden buttons lie behind the "=" key: reachable from the keyboard only.
+    // The two hidden buttons lie behind the "=" key: reachable from the keyboard only. A screen
+    // reader hears cmdTmp, where the focus rests, by the display's text rather than this name.
     {R::Cancel, K::Button, "cmdCancel", -1, "", "Cancel", 2160, 2280, 132, kKey, 19},
-    {R::Tmp, K::Button, "cmdTmp", -1, "", "Equals (keyboard)", 2160, 2280, 132, 252, 27},
+    {R::Tmp, K::Button, "cmdTmp", -1, "", "Result", 2160, 2280, 132, 252, 27},
     // Below the client area, so never seen.
     {R::ErrorCode, K::Label, "lblErrorCode", -1, "", "Error code", 600, 4320, 612, 252, 29},
     {R::SubDisplay, K::Label, "lblSubDisplay", 1, "", "Secondary indicator", 168, 372, 252, 144,

@@ -17,6 +17,7 @@
 
 #include "forms/AboutLayout.h"
 #include "forms/CalculatorLayout.h"
+#include "forms/SysInfoQt.h"
 
 namespace zarnetcalc::forms {
 namespace {
@@ -50,7 +51,7 @@ frmAbout::frmAbout(QWidget* parent)
               (parent != nullptr ? Qt::Dialog : Qt::Tool) | Qt::CustomizeWindowHint |
                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                   Qt::MSWindowsFixedSizeDialogHint),
-      logic_(*this) {
+      logic_(*this, QtSysInfoPlatform()) {
     setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
     setWindowIcon(DrawIcon());

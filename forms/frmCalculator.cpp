@@ -1,9 +1,12 @@
 // The calculator dialog: one loop builds the controls of the layout table, each bound to its
 // handler in the logic; key preview hands every key to the logic before the focused control.
-// What the keys and buttons do is the logic's business (calculator/Calculator.h).
+// It also shows where the focus is, keeps itself from being left minimised, and tells screen
+// readers what the display shows (forms/CalculatorAccessibility.h). What the keys and buttons
+// do is the logic's business (calculator/Calculator.h).
 #include "forms/frmCalculator.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -18,8 +21,10 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTimer>
 
+#include "forms/CalculatorAccessibility.h"
 #include "forms/CalculatorLayout.h"
 #include "forms/KeyTranslation.h"
 #include "forms/frmAbout.h"
@@ -50,6 +55,28 @@ QString ObjectName(const ControlDef& def) {
     return name;
 }
 
+// The texts of the layout table as QStrings, composed once per process rather than per dialog
+// (they are shared, not copied, by the widgets that take them).
+struct ControlTexts {
+    QString name;
+    QString caption;
+    QString accessibleName;
+};
+using ControlTextTable = std::array<ControlTexts, layout::kControls.size()>;
+
+const ControlTextTable& Texts() {
+    static const ControlTextTable texts = [] {
+        ControlTextTable table;
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const ControlDef& def = layout::kControls[i];
+            table[i] = {ObjectName(def), QString::fromLatin1(def.caption),
+                        QString::fromLatin1(def.accessibleName)};
+        }
+        return table;
+    }();
+    return texts;
+}
+
 // The named family where the system has it, else the dialog's own font, at the given size.
 QFont NamedFont(const QFont& dialogFont, const QString& family, qreal points) {
     // Asking the font database costs more than building the rest of the dialog: ask once.
@@ -68,13 +95,16 @@ QFont NamedFont(const QFont& dialogFont, const QString& family, qreal points) {
 
 // Pure green on black in every state: the display stays readable while the error lockout has
 // disabled it.
-void PaintGreenOnBlack(QLabel* label) {
-    QPalette palette = label->palette();
+QPalette GreenOnBlack(QPalette palette) {
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::WindowText, QColor(0, 255, 0));
         palette.setColor(group, QPalette::Window, Qt::black);
     }
-    label->setPalette(palette);
+    return palette;
+}
+
+void PaintGreenOnBlack(QLabel* label, const QPalette& greenOnBlack) {
+    label->setPalette(greenOnBlack);
     label->setAutoFillBackground(true);
 }
 
@@ -128,6 +158,31 @@ int TwipsToPosition(float twips, int current) {
 
 }  // namespace
 
+// While the hidden cmdTmp has the focus, Enter presses it, and it stands for "=": the "=" key is
+// then drawn as the default button, though the dialog has none.
+class frmCalculator::KeyButton final : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+    void ShowAsDefault(bool on) {
+        if (on != asDefault_) {
+            asDefault_ = on;
+            update();
+        }
+    }
+
+  protected:
+    void initStyleOption(QStyleOptionButton* option) const override {
+        QPushButton::initStyleOption(option);
+        if (asDefault_) {
+            option->features |= QStyleOptionButton::DefaultButton;
+        }
+    }
+
+  private:
+    bool asDefault_ = false;
+};
+
 frmCalculator::frmCalculator(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("frmCalculator"));
@@ -146,14 +201,17 @@ frmCalculator::~frmCalculator() = default;
 
 void frmCalculator::BuildControls() {
     const QFont dialogFont = font();
+    const QPalette greenOnBlack = GreenOnBlack(palette());
     std::vector<std::pair<int, QWidget*>> tabOrder;
     controls_.reserve(layout::kControls.size());
 
     for (const ControlDef& def : layout::kControls) {
+        const ControlTexts& texts =
+            Texts()[static_cast<std::size_t>(&def - layout::kControls.data())];
         if (def.kind == ControlKind::Timer) {
             // Designed enabled; the reset in Form_Load stops it again before the first tick.
             Timer1_ = new QTimer(this);
-            Timer1_->setObjectName(ObjectName(def));
+            Timer1_->setObjectName(texts.name);
             Timer1_->setInterval(1);
             connect(Timer1_, &QTimer::timeout, this, [this] { logic_.Timer1_Timer(); });
             Timer1_->start();
@@ -163,7 +221,7 @@ void frmCalculator::BuildControls() {
 
         QWidget* widget = nullptr;
         if (def.kind == ControlKind::Button) {
-            auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
+            auto* button = new KeyButton(texts.caption, this);
             // No default button: Enter belongs to whichever button has the focus.
             button->setAutoDefault(false);
             button->setDefault(false);
@@ -175,8 +233,7 @@ void frmCalculator::BuildControls() {
             label->setFocusPolicy(Qt::NoFocus);
             widget = label;
         }
-        widget->setObjectName(ObjectName(def));
-        widget->setAccessibleName(QString::fromLatin1(def.accessibleName));
+        widget->setObjectName(texts.name);
         if (def.index >= 0) {
             widget->setProperty("Index", static_cast<int>(def.index));
         }
@@ -199,6 +256,9 @@ void frmCalculator::BuildControls() {
                 break;  // built above
             case ControlRole::Keypad: {
                 cmdKeypad_[def.index] = button;
+                if (def.index == calculator::key::kEquals) {
+                    equalsKey_ = static_cast<KeyButton*>(button);
+                }
                 const std::int16_t index = def.index;
                 connect(button, &QPushButton::clicked, this, [this, index] {
                     std::int16_t Index = index;  // the handler may write into its argument
@@ -223,24 +283,32 @@ void frmCalculator::BuildControls() {
             case ControlRole::Cancel:
                 cmdCancel_ = button;
                 onClick(&calculator::Calculator::cmdCancel_Click);
+                accessibility::Present(button, accessibility::Presentation::OutOfTheWay);
                 break;
             case ControlRole::Tmp:
                 cmdTmp_ = button;
                 onClick(&calculator::Calculator::cmdTmp_Click);
+                accessibility::Present(button, accessibility::Presentation::Speaker);
+                button->setAccessibleDescription(QStringLiteral("Enter gives equals"));
                 break;
             case ControlRole::ErrorCode:
+                accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
                 break;
             case ControlRole::SubDisplay:
-                PaintGreenOnBlack(label);
+                PaintGreenOnBlack(label, greenOnBlack);
                 label->setFont(NamedFont(dialogFont, QStringLiteral("Abadi MT Condensed"), 7.8));
                 label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
                 if (def.index == 0) {
                     lblSubDisplay0_ = label;
+                    accessibility::Present(label, accessibility::Presentation::Readout);
+                } else {
+                    accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
                 }
                 break;
             case ControlRole::Display:
                 txtDisplay_ = label;
-                PaintGreenOnBlack(label);
+                accessibility::Present(label, accessibility::Presentation::Readout);
+                PaintGreenOnBlack(label, greenOnBlack);
                 label->setFont(NamedFont(dialogFont, QStringLiteral("MS Sans Serif"), 9.6));
                 label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
                 label->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -249,6 +317,7 @@ void frmCalculator::BuildControls() {
                 label->setTextFormat(Qt::PlainText);
                 break;
         }
+        widget->setAccessibleName(texts.accessibleName);
     }
 
     // The indicators sit in front of the display's left end; the hidden buttons lie behind
@@ -260,6 +329,7 @@ void frmCalculator::BuildControls() {
     }
     cmdCancel_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
     cmdTmp_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
+    accessibility::SpeakFor(cmdTmp_, txtDisplay_);
 
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -282,7 +352,9 @@ QString frmCalculator::DisplayText() const {
 
 void frmCalculator::SetDisplayText(const QString& text) {
     display_ = text.toStdString();
-    txtDisplay_->setText(text);
+    if (text != txtDisplay_->text()) {
+        ShowDisplay(text);
+    }
 }
 
 calculator::Calculator& frmCalculator::Logic() {
@@ -319,6 +391,11 @@ void frmCalculator::reject() {
 
 bool frmCalculator::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+        case QEvent::FocusIn:
+            if (watched != this) {
+                ShowWhereEnterGoes(watched == cmdTmp_);
+            }
+            break;
         case QEvent::KeyPress:
             // A key a control ignores travels on to the dialog: preview it only where it was
             // first delivered.
@@ -379,6 +456,35 @@ void frmCalculator::closeEvent(QCloseEvent* event) {
     }
 }
 
+void frmCalculator::showEvent(QShowEvent* event) {
+    // Styles draw the focus frame only once the keyboard has moved the focus, and showing a
+    // window forgets that it has; the frame is shown from the start, so the "1" key that Enter
+    // presses at open is marked.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    QDialog::showEvent(event);
+}
+
+void frmCalculator::changeEvent(QEvent* event) {
+    // Some window managers offer to minimise any window; a minimised modal dialog would leave
+    // its owner blocked with nothing to return to, so the dialog comes straight back. (Restoring
+    // from inside the state change is not reliable on every platform: it is done next turn.)
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QTimer::singleShot(0, this, &frmCalculator::RestoreFromMinimised);
+    }
+    QDialog::changeEvent(event);
+}
+
+void frmCalculator::RestoreFromMinimised() {
+    if (isVisible() && isMinimized()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        activateWindow();
+    }
+}
+
+void frmCalculator::ShowWhereEnterGoes(bool onTmp) {
+    equalsKey_->ShowAsDefault(onTmp);
+}
+
 void frmCalculator::SetControlEnabled(const Control& control, bool enabled) {
     if (control.widget != nullptr) {
         control.widget->setEnabled(enabled);
@@ -389,12 +495,18 @@ void frmCalculator::SetControlEnabled(const Control& control, bool enabled) {
     }
 }
 
-void frmCalculator::ShowDisplay(std::string_view text) {
-    if (text == display_) {
-        return;  // a key that changes nothing costs no repaint
+void frmCalculator::ShowDisplay(const QString& text) {
+    const QString old = txtDisplay_->text();
+    txtDisplay_->setText(text);
+    accessibility::AnnounceReadout(txtDisplay_, old, cmdTmp_);
+}
+
+void frmCalculator::ShowIndicator(const QString& text) {
+    const QString old = lblSubDisplay0_->text();
+    if (text != old) {
+        lblSubDisplay0_->setText(text);
+        accessibility::AnnounceReadout(lblSubDisplay0_, old);
     }
-    display_.assign(text);
-    txtDisplay_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 // --- the control operations the logic calls ---
@@ -404,12 +516,15 @@ std::string frmCalculator::Surface::DisplayText() const {
 }
 
 void frmCalculator::Surface::SetDisplayText(std::string_view text) {
-    d_.ShowDisplay(text);
+    if (text == d_.display_) {
+        return;  // a key that changes nothing costs no repaint and says nothing
+    }
+    d_.display_.assign(text);
+    d_.ShowDisplay(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void frmCalculator::Surface::SetIndicatorText(std::string_view text) {
-    d_.lblSubDisplay0_->setText(
-        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    d_.ShowIndicator(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 std::string frmCalculator::Surface::Tag() const {

@@ -59,8 +59,12 @@ class frmCalculator : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
+    class KeyButton;  // a push button that can look like the default button without being one
+
     // The control operations the logic calls, answered by this dialog.
     class Surface final : public calculator::ControlSurface {
       public:
@@ -90,8 +94,10 @@ class frmCalculator : public QDialog {
     void BuildControls();
     void PreviewKey(const QKeyEvent& event);
     void SetControlEnabled(const Control& control, bool enabled);
-    void ShowDisplay(std::string_view text);
-    void MoveTo(float leftTwips, float topTwips);
+    void ShowDisplay(const QString& text);
+    void ShowIndicator(const QString& text);
+    void ShowWhereEnterGoes(bool onTmp);
+    void RestoreFromMinimised();
 
     Surface surface_{*this};
     calculator::Calculator logic_{surface_};
@@ -102,6 +108,7 @@ class frmCalculator : public QDialog {
     QPushButton* cmdDone_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QPushButton* cmdTmp_ = nullptr;
+    KeyButton* equalsKey_ = nullptr;
     QLabel* txtDisplay_ = nullptr;
     QLabel* lblSubDisplay0_ = nullptr;
     QTimer* Timer1_ = nullptr;

@@ -1,6 +1,6 @@
 // Feeds arbitrary byte strings to the calculator logic as key presses, button clicks, FIX digits
-// and keyboard codes, and checks the display, the entry texts and the enabled controls after every
-// step.
+// and keyboard codes, and checks the display, the entry texts, the enabled controls and the way
+// the dialog ends after every step.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +10,7 @@
 
 #include "FakeControls.h"
 #include "calculator/Calculator.h"
+#include "calculator/NumberText.h"
 
 namespace {
 
@@ -43,11 +44,45 @@ bool IsEntryText(std::string_view s) {
            IsDigits(tail.substr(1));
 }
 
-void Check(const Calculator& calc, const Surface& ui, bool errorLocked) {
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A number text the dialog shows: an optional leading "-", digits, at most one point, and an
+// exponent ("E", a sign, digits) only once a result was written in exponent form (its split text
+// may stay on in the fraction digits, which the dialog keeps while decimal mode is off).
+bool IsDisplayNumber(std::string_view d, bool exponentResultSeen) {
+    if (!d.empty() && d.front() == '-')
+        d.remove_prefix(1);
+    if (d.empty() || !IsDigit(d.front()))
+        return false;
+    int points = 0;
+    bool exponent = false;
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        if (IsDigit(d[i]))
+            continue;
+        if (d[i] == '.' && ++points == 1)
+            continue;
+        if (d[i] == 'E' && !exponent && IsDigit(d[i - 1]) && i + 2 < d.size() &&
+            (d[i + 1] == '+' || d[i + 1] == '-') && IsDigit(d[i + 2])) {
+            exponent = true;
+            ++i;
+            continue;
+        }
+        return false;
+    }
+    return !exponent || exponentResultSeen;
+}
+
+void Check(const Calculator& calc, const Surface& ui, bool errorLocked, bool& exponentResultSeen) {
     const auto& s = calc.State();
     const std::string& d = ui.display;
     if (d.empty())
         Fail("empty display", ui);
+    if (zarnetcalc::calculator::NumberToText(s.dblAccumulator).find('E') != std::string::npos)
+        exponentResultSeen = true;
+    if (d != "Error" && !IsDisplayNumber(d, exponentResultSeen))
+        Fail("display is neither Error nor a number text", ui);
     for (std::string_view bad : {"inf", "nan", "INF", "NAN"}) {
         if (d.find(bad) != std::string::npos)
             Fail("non-finite number shown", ui);
@@ -79,10 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Calculator calc(ui);
     calc.Form_Load();
     bool errorLocked = false;
+    bool exponentResultSeen = false;
 
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t b = data[i];
         const std::uint8_t next = i + 1 < size ? data[i + 1] : 0;
+        const int hidden = ui.hideCount;
+        const std::string tag = ui.tag;
         switch (b % 32) {
             case 20:
                 calc.cmdFix_Click();
@@ -141,11 +179,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
         }
+        // Close and F2 end the dialog as "OK", Esc (the cancel button) as "Cancelled"; nothing else
+        // ends it, and only AC clears the tag.
+        const bool close = b % 32 == 23 || (b % 32 == 28 && next == 113);
+        const char* endTag = close ? "OK" : b % 32 == 24 ? "Cancelled" : nullptr;
+        if (ui.hideCount != hidden + (endTag ? 1 : 0))
+            Fail("the dialog was hidden, or not, against the key", ui);
+        if (endTag ? ui.tag != endTag : ui.tag != tag && !(b % 32 == 22 && ui.tag.empty()))
+            Fail("the dialog's tag", ui);
         if (ui.display == "Error")
             errorLocked = true;
         if (b % 32 == 22)
             errorLocked = ui.display == "Error";
-        Check(calc, ui, errorLocked);
+        Check(calc, ui, errorLocked, exponentResultSeen);
     }
     return 0;
 }

@@ -35,7 +35,7 @@ struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 // The predefined roots. HKEY_CLASSES_ROOT is a read-only merged view: a key is the user's
-// Software\Classes\<key> when that exists, else the machine's.
+// Software\Classes\<key> when that exists, else the machine's; writes go to one of those two.
 inline HKEY const HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(std::uintptr_t{0x80000000u});
 inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::uintptr_t{0x80000001u});
 inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002u});
@@ -61,7 +61,6 @@ inline constexpr DWORD REG_DWORD = 4;
 inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 inline constexpr REGSAM KEY_SET_VALUE = 0x0002;
 inline constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
-inline constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 inline constexpr REGSAM DELETE = 0x00010000;
 inline constexpr REGSAM READ_CONTROL = 0x00020000;
 inline constexpr REGSAM KEY_READ = 0x00020019;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in Release and runs them: the engine, then the dialog benchmarks on the
-# offscreen platform and on a real X server (Xvfb). Each prints one table.
+# Builds the benchmarks in Release and runs them: the engine, reading a 1 MB registry store, then
+# the dialog benchmarks on the offscreen platform and on a real X server (Xvfb). Each prints one
+# table.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -8,10 +9,12 @@ zc_install_missing
 
 build=${BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-cmake --build "$build" --parallel "$(nproc)" --target bench_engine bench_dialog
+cmake --build "$build" --parallel "$(nproc)" --target bench_engine bench_registry bench_dialog
 
 echo "== engine"
 "$build/bench/bench_engine" "$@"
+echo "== registry store"
+"$build/bench/bench_registry" "$@"
 echo "== dialog, offscreen platform"
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_dialog" --benchmark_color=false "$@" 2>&1 | grep -v "does not support"
 echo "== dialog, Xvfb"

@@ -16,9 +16,10 @@ cmake --build "$build" --parallel 2
 
 tests=$PWD/tests/win32
 bin=$PWD/$build/tests/win32
-dll=$PWD/$build/component/win32/zarnetcalc.dll
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarnetcalc-wine.XXXXXX")
 xvfb_pid=""
+# The library is registered from a folder whose name is not plain ASCII.
+dll="$work/Zärnet é/zarnetcalc.dll"
 
 cleanup() {
     if [ -d "$work/prefix" ]; then
@@ -34,6 +35,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'echo "wine-test.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
+mkdir -p "$(dirname "$dll")"
+cp "$build/component/win32/zarnetcalc.dll" "$dll"
 
 # A display of our own for every Wine process (one wineserver needs one DISPLAY throughout);
 # Xvfb picks a free number and writes it once it accepts connections.
@@ -159,12 +162,18 @@ exports() {
 echo "== registering"
 check exports "$tests/exports.expected" exports
 timeout 60 wine regsvr32 /s "$(winpath "$bin/zctestform.dll")"
-# Another program's values named like the component's keys, which unregistering must keep. The
-# user's store, which a fresh prefix lacks, gets the containers the machine's has: registration
-# creates them when they are missing and, like every registration, leaves them on removal.
+# Another program's values named like the component's keys, and another version of the type
+# library, which unregistering must keep. The user's store, which a fresh prefix lacks, gets the
+# containers the machine's has: registration creates them when they are missing and, like every
+# registration, leaves them on removal.
+libid='{55905F67-BCDA-4365-BBE2-4A477DADDF06}'
 timeout 60 wine reg add 'HKLM\Software\Classes' /v ZarnetCalc.clsZarnetCalc /d other /f >/dev/null
 timeout 60 wine reg add 'HKLM\Software\Classes\CLSID' /v "$clsid" /d other /f >/dev/null
-for key in CLSID Interface TypeLib; do
+for root in HKLM HKCU; do
+    timeout 60 wine reg add "$root"'\Software\Classes\TypeLib\'"$libid"'\2.0' /ve /d other /f \
+        >/dev/null
+done
+for key in CLSID Interface; do
     timeout 60 wine reg add 'HKCU\Software\Classes\'"$key" /f >/dev/null
 done
 # Not registered yet: creation fails. (This first script run also lets the script host register
@@ -187,6 +196,33 @@ check unregistered "$tests/unregistered.expected" \
     wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
 snapshot "$work/after"
 same_stores "register then unregister" after
+
+echo "== GetKeyValue on the real registry"
+# The About box's two lookups, written with reg add, the second's key readable only; beside them
+# values of other kinds and lengths, and a key whose values no one may read.
+keyvalue() {
+    local msinfo='SOFTWARE\Microsoft\Shared Tools\MSINFO'
+    local location='SOFTWARE\Microsoft\Shared Tools Location'
+    local test='SOFTWARE\ZarnetCalcTest'
+    local long
+    long=$(printf 'x%.0s' $(seq 2000))
+    reg_add() { timeout 60 wine reg add "HKLM\\$1" /v "$2" /t "$3" /d "$4" /f >/dev/null; }
+    reg_add "$msinfo" PATH REG_SZ 'C:\Program Files\Common Files\Microsoft Shared\MSInfo\msinfo32.exe'
+    reg_add "$location" MSINFO REG_SZ 'C:\Program Files\Common Files\Microsoft Shared\MSInfo'
+    reg_add "$test" Number REG_DWORD 1234
+    reg_add "$test" Empty REG_SZ ''
+    reg_add "$test" Long REG_SZ "$long"
+    reg_add "$test" Binary REG_BINARY 414243
+    reg_add "$test" Expand REG_EXPAND_SZ '%SystemRoot%\system32'
+    reg_add "$test\\Secret" Value REG_SZ 'not for reading'
+    timeout 60 wine "$bin/zc-protect-key.exe" HKLM "$location" 'D:P(A;;KR;;;WD)'
+    timeout 60 wine "$bin/zc-protect-key.exe" HKLM "$test\\Secret" 'D:P(D;;0x1;;;WD)(A;;KA;;;WD)'
+    timeout 60 wine "$bin/zc-keyvalue.exe" \
+        "$msinfo" PATH "$location" MSINFO "$msinfo" Missing "$test\\Nowhere" Value \
+        "$test" Number "$test" Empty "$test" Long "$test" Binary "$test" Expand \
+        "$test\\Secret" Value
+}
+check keyvalue "$tests/keyvalue.expected" keyvalue
 
 echo "== registering with the machine's classes closed"
 check fallback "$tests/fallback.expected" fallback

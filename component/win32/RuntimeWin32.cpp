@@ -77,29 +77,36 @@ void ClearErrorInfo() {
 }
 
 // The description goes into an error object for the calling thread, where GetErrorInfo (and the
-// script engines, through Invoke's exception info) find it.
+// script engines, through Invoke's exception info) find it. Out of memory, the code alone must do.
 HRESULT ReportError(HRESULT hr, std::string_view description) {
     ICreateErrorInfo* create = nullptr;
     if (FAILED(CreateErrorInfo(&create))) {
-        return hr;  // out of memory: the code alone must do
+        return hr;
     }
-    std::wstring source = Wide(kProgID);
-    std::wstring text = Wide(description);
-    create->SetGUID(IID__clsZarnetCalc);
-    create->SetSource(source.data());
-    create->SetDescription(text.data());
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        SetErrorInfo(0, info);
-        info->Release();
+    try {
+        std::wstring source = Wide(kProgID);
+        std::wstring text = Wide(description);
+        create->SetGUID(IID__clsZarnetCalc);
+        create->SetSource(source.data());
+        create->SetDescription(text.data());
+        IErrorInfo* info = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+            SetErrorInfo(0, info);
+            info->Release();
+        }
+    } catch (...) {
     }
     create->Release();
     return hr;
 }
 
 BSTR AllocText(std::string_view utf8) {
-    const std::wstring text = Wide(utf8);
-    return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    try {
+        const std::wstring text = Wide(utf8);
+        return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    } catch (...) {
+        return nullptr;  // out of memory
+    }
 }
 
 // As automation converts: numbers, Booleans, Empty (0), texts in the user's locale, an object's

@@ -15,13 +15,16 @@ namespace {
 const std::map<std::string, std::string>& Buttons() {
     static const std::map<std::string, std::string> buttons = [] {
         std::map<std::string, std::string> m;
+        auto keypad = [](int index) {
+            return std::string("cmdKeypad(").append(std::to_string(index)).append(")");
+        };
         for (int d = 0; d <= 9; ++d) {
-            m[std::to_string(d)] = "cmdKeypad(" + std::to_string(d) + ")";
+            m[std::to_string(d)] = keypad(d);
         }
         // Captions of the keypad keys 10 to 19, in index order.
         const char* captions[] = {"00", ".", "*", "/", "-", "+", "(", ")", "=", "%"};
         for (int i = 0; i < 10; ++i) {
-            m[captions[i]] = "cmdKeypad(" + std::to_string(10 + i) + ")";
+            m[captions[i]] = keypad(10 + i);
         }
         m["FIX"] = "cmdFix";
         m["CE"] = "cmdCLR";
@@ -43,8 +46,9 @@ const std::map<std::string, KeyDef>& Keys() {
     static const std::map<std::string, KeyDef> keys = [] {
         std::map<std::string, KeyDef> m;
         for (unsigned d = 0; d <= 9; ++d) {
-            m["<" + std::to_string(d) + ">"] = {'0' + d, false, false};
-            m["<KP" + std::to_string(d) + ">"] = {VK_NUMPAD0 + d, false, false};
+            const std::string digit = std::to_string(d);
+            m[std::string("<").append(digit).append(">")] = {'0' + d, false, false};
+            m[std::string("<KP").append(digit).append(">")] = {VK_NUMPAD0 + d, false, false};
         }
         m["<KP*>"] = {VK_MULTIPLY, false, false};
         m["<KP+>"] = {VK_ADD, false, false};

@@ -25,7 +25,7 @@ inline constexpr int kAboutIdBase = 2000;
 inline std::string ControlName(const layout::ControlDef& def) {
     std::string name = def.name;
     if (def.index >= 0) {
-        name += "(" + std::to_string(def.index) + ")";
+        name.append("(").append(std::to_string(def.index)).append(")");
     }
     return name;
 }

@@ -9,6 +9,7 @@
 
 #include "about/AboutLogic.h"
 #include "forms/win32/DialogWindow.h"
+#include "forms/win32/SysInfoWin32.h"
 
 namespace zarnetcalc::forms::win32 {
 
@@ -47,7 +48,7 @@ class frmAbout final : public DialogWindow, private about::AboutControls {
 
     void Paint();
 
-    about::AboutLogic logic_{*this};
+    about::AboutLogic logic_{*this, Win32SysInfoPlatform()};
     HWND owner_ = nullptr;
     HWND controls_[5] = {};
     HWND cmdOK_ = nullptr;

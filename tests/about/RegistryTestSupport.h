@@ -1,19 +1,27 @@
-// Test support for code that uses the registry layer: points both INI stores at fresh temporary
-// folders (so nothing touches the real user's files), and reads values back in one call.
+// Test support for code that uses the registry functions: points both store files at fresh
+// temporary folders (through the environment, so a library loaded with dlopen sees them too,
+// and nothing touches the real user's files), and reads or sets one value in one call.
 #pragma once
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
+#include <string>
 
-#include "about/Registry.h"
+#include "registry/Registry.h"
 
 namespace zarnetcalc::testing {
+
+// Value types the component never writes, for tests of the store.
+inline constexpr registry::DWORD kRegExpandSz = 2;
+inline constexpr registry::DWORD kRegBinary = 3;
+inline constexpr registry::DWORD kRegMultiSz = 7;
+inline constexpr registry::DWORD kRegQword = 11;
 
 // Owns a machine and a user store folder for the life of one test.
 class TempRegistry {
@@ -21,14 +29,14 @@ class TempRegistry {
     TempRegistry() { UseFolders(machine_->path(), user_->path()); }
 
     static void UseFolders(const QString& machine, const QString& user) {
-        QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, machine);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, user);
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(machine));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(user));
     }
 
     QString MachineDir() const { return machine_->path(); }
     QString UserDir() const { return user_->path(); }
-    QString MachineFile() const { return machine_->path() + "/ZarnetCalc/HKEY_LOCAL_MACHINE.ini"; }
-    QString UserFile() const { return user_->path() + "/ZarnetCalc/HKEY_CURRENT_USER.ini"; }
+    QString MachineFile() const { return machine_->path() + "/ZarnetCalc/HKEY_LOCAL_MACHINE.reg"; }
+    QString UserFile() const { return user_->path() + "/ZarnetCalc/HKEY_CURRENT_USER.reg"; }
 
     // Writes a store file by hand, as an administrator would.
     static void WriteFile(const QString& path, const QByteArray& text) {
@@ -37,6 +45,11 @@ class TempRegistry {
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write(text);
     }
+    // A file's bytes, or "<absent>".
+    static QByteArray ReadFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+    }
 
   private:
     std::unique_ptr<QTemporaryDir> machine_ = std::make_unique<QTemporaryDir>();
@@ -44,25 +57,25 @@ class TempRegistry {
 };
 
 struct Queried {
-    registry::RegResult result = -1;
-    std::uint32_t type = 0;
+    registry::LONG result = -1;
+    registry::DWORD type = 0;
     QByteArray data;
 };
 
 // Opens key for reading, reads the value whole (size first, then data) and closes the key.
-inline Queried QueryValue(registry::RegKey root, const std::string& key, const std::string& name) {
+inline Queried QueryValue(registry::HKEY root, const std::string& key, const std::string& name) {
     using namespace registry;
     Queried q;
-    RegKey h = 0;
-    q.result = RegOpenKeyEx(root, key, 0, kKEY_READ, &h);
-    if (q.result != kERROR_SUCCESS)
+    HKEY h = nullptr;
+    q.result = RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h);
+    if (q.result != ERROR_SUCCESS)
         return q;
-    std::uint32_t size = 0;
-    q.result = RegQueryValueEx(h, name, &q.type, nullptr, &size);
-    if (q.result == kERROR_SUCCESS) {
+    DWORD size = 0;
+    q.result = RegQueryValueExA(h, name.c_str(), nullptr, &q.type, nullptr, &size);
+    if (q.result == ERROR_SUCCESS) {
         q.data.resize(qsizetype(size));
-        q.result = RegQueryValueEx(h, name, &q.type, reinterpret_cast<std::uint8_t*>(q.data.data()),
-                                   &size);
+        q.result = RegQueryValueExA(h, name.c_str(), nullptr, &q.type,
+                                    reinterpret_cast<BYTE*>(q.data.data()), &size);
         q.data.resize(qsizetype(size));
     }
     RegCloseKey(h);
@@ -70,16 +83,16 @@ inline Queried QueryValue(registry::RegKey root, const std::string& key, const s
 }
 
 // Creates key (and its parents) and sets one value on it.
-inline registry::RegResult SetValue(registry::RegKey root, const std::string& key,
-                                    const std::string& name, std::uint32_t type,
-                                    const QByteArray& data) {
+inline registry::LONG SetValue(registry::HKEY root, const std::string& key, const std::string& name,
+                               registry::DWORD type, const QByteArray& data) {
     using namespace registry;
-    RegKey h = 0;
-    RegResult r = RegCreateKeyEx(root, key, kKEY_ALL_ACCESS, &h);
-    if (r != kERROR_SUCCESS)
+    HKEY h = nullptr;
+    LONG r = RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                             nullptr, &h, nullptr);
+    if (r != ERROR_SUCCESS)
         return r;
-    r = RegSetValueEx(h, name, type, reinterpret_cast<const std::uint8_t*>(data.constData()),
-                      std::uint32_t(data.size()));
+    r = RegSetValueExA(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.constData()),
+                       DWORD(data.size()));
     RegCloseKey(h);
     return r;
 }

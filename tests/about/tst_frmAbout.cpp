@@ -1,5 +1,6 @@
 // Tests of the About box dialog: opened through ShowAboutBox with a timer driving the modal loop,
-// closed by Enter, Esc and the mouse, its layout, separator, icon and the unavailable message.
+// closed by Enter, Esc and the mouse, its layout, separator, icon and the unavailable message;
+// the Qt platform calls it starts the system-information tool with.
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -13,10 +14,12 @@
 #include <optional>
 
 #include "RegistryTestSupport.h"
+#include "forms/SysInfoQt.h"
 #include "forms/frmAbout.h"
 #include "forms/frmCalculator.h"
 
 using zarnetcalc::forms::frmAbout;
+using zarnetcalc::forms::QtSysInfoPlatform;
 using zarnetcalc::forms::ShowAboutBox;
 using zarnetcalc::testing::TempRegistry;
 
@@ -54,6 +57,11 @@ T* Child(QWidget* box, const char* name) {
     if (w == nullptr)
         qWarning("no control %s", name);
     return w;
+}
+
+void MakeExecutable(const QString& path, const QByteArray& script) {
+    TempRegistry::WriteFile(path, script);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 }  // namespace
@@ -243,6 +251,39 @@ class TestFrmAbout : public QObject {
             }
         }
         QVERIFY(white > 10);
+    }
+    // Qt's launcher runs a program whose path is full of shell characters, and runs nothing when
+    // given a shell command.
+    void realLauncherUsesNoShell() {
+        QTemporaryDir dir;
+        const QString marker = dir.path() + "/started";
+        const QString pwned = dir.path() + "/pwned";
+        const QString program = dir.path() + "/my tool; touch " + pwned + " $(id)";
+        MakeExecutable(program, "#!/bin/sh\n: > '" + QFile::encodeName(marker) + "'\n");
+        const zarnetcalc::about::SysInfoPlatform real = QtSysInfoPlatform();
+        QVERIFY(real.FileExists(program.toStdString()));
+        QVERIFY(real.StartProgram(program.toStdString()));
+        QTRY_VERIFY(QFile::exists(marker));
+
+        QVERIFY(!real.StartProgram(("x; touch " + pwned).toStdString()));
+        QVERIFY(!real.StartProgram(""));
+        QVERIFY(!real.StartProgram(std::string("/bin/true\0x", 11)));
+        QVERIFY(!real.FileExists(dir.path().toStdString()));  // a folder is not the tool
+        QVERIFY(!real.FileExists(""));
+        QTest::qWait(100);
+        QVERIFY(!QFile::exists(pwned));
+    }
+
+    // The PATH search finds executables only, and sees a PATH changed after start.
+    void findsProgramsOnPath() {
+        QTemporaryDir bin;
+        MakeExecutable(bin.path() + "/lxtask", "#!/bin/sh\n");
+        TempRegistry::WriteFile(bin.path() + "/hardinfo", "#!/bin/sh\n");  // not executable
+        const zarnetcalc::about::SysInfoPlatform real = QtSysInfoPlatform();
+        QCOMPARE(real.FindProgram("lxtask"), std::string());
+        qputenv("PATH", QFile::encodeName(emptyPath_.path() + ":" + bin.path()));
+        QCOMPARE(real.FindProgram("lxtask"), (bin.path() + "/lxtask").toStdString());
+        QCOMPARE(real.FindProgram("hardinfo"), std::string());
     }
 };
 

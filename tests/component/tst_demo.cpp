@@ -77,22 +77,28 @@ class tst_demo : public QObject {
         QVERIFY(cases > 0);
     }
 
+    // Neither the host nor the component says anything on standard error in a normal run.
     void script() {
         QFETCH(QString, script);
         QFETCH(QString, output);
         const Run run = RunDemo({"--keys", script});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, output);
+        QCOMPARE(run.err, QString());
     }
 
-    // No display and no platform given: the scripted mode runs offscreen by itself.
+    // No display, no platform and no runtime directory given, as in a bare container: the
+    // scripted mode runs offscreen by itself, without a warning.
     void withoutDisplay() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        for (const char* name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+            env.remove(name);
         const Run run = RunDemo({"--keys", "6 * 7 ="}, env);
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.out.endsWith("Result=42 Cancelled=False ErrorOccurred=False\n"),
                  qPrintable(run.out));
+        QCOMPARE(run.err, QString());
     }
 
     void badArguments_data() {

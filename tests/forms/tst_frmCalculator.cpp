@@ -1,7 +1,11 @@
 // The calculator dialog driven by real key and mouse events through its window: focus after
-// each kind of key, Enter as equals, the ways the dialog ends, the error lockout, tab order and
-// the geometry of the controls in twips.
+// each kind of key, Enter as equals, the ways the dialog ends, the error lockout, tab order, the
+// geometry of the controls in twips, and what the window system and a screen reader meet.
+#include <QtGui/private/qguiapplication_p.h>
+#include <QtGui/qpa/qplatformaccessibility.h>
+#include <QtGui/qpa/qplatformintegration.h>
 #include <QtTest/qtestspontaneevent.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -14,6 +18,67 @@
 #include "forms/frmCalculator.h"
 
 using zarnetcalc::forms::frmCalculator;
+
+namespace {
+
+// The accessibility events a screen reader would be sent, with the object's name and what it
+// would read: the new name for a name change, the inserted text for a text update.
+struct Heard {
+    QAccessible::Event type;
+    QString object;
+    QString text;
+};
+QList<Heard>* g_heard = nullptr;
+
+void RecordAccessibilityEvent(QAccessibleEvent* event) {
+    if (g_heard == nullptr) {
+        return;
+    }
+    QString text;
+    if (event->type() == QAccessible::NameChanged) {
+        text = event->accessibleInterface()->text(QAccessible::Name);
+    } else if (event->type() == QAccessible::TextUpdated) {
+        text = static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted();
+    }
+    g_heard->append({event->type(), event->object()->objectName(), text});
+}
+
+// Turns accessibility on, as the platform does when a screen reader runs (Qt sends no events
+// before), and records the events while it lives.
+class Listener {
+  public:
+    Listener() : previous_(QAccessible::installUpdateHandler(RecordAccessibilityEvent)) {
+        g_heard = &heard;
+        Platform()->setActive(true);
+    }
+    ~Listener() {
+        Platform()->setActive(false);
+        QAccessible::installUpdateHandler(previous_);
+        g_heard = nullptr;
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    QStringList Texts(QAccessible::Event type, const QString& object) const {
+        QStringList texts;
+        for (const Heard& h : heard) {
+            if (h.type == type && h.object == object) {
+                texts << h.text;
+            }
+        }
+        return texts;
+    }
+
+    QList<Heard> heard;
+
+  private:
+    static QPlatformAccessibility* Platform() {
+        return QGuiApplicationPrivate::platformIntegration()->accessibility();
+    }
+    QAccessible::UpdateHandler previous_;
+};
+
+}  // namespace
 
 class tst_frmCalculator : public QObject {
     Q_OBJECT
@@ -36,6 +101,9 @@ class tst_frmCalculator : public QObject {
     void placementProperties();
     void controlsAreNamed();
     void appearance();
+    void focusIsShown();
+    void minimisedComesBack();
+    void screenReaderHearsTheDisplay();
 
   private:
     void ShowDialog();
@@ -484,6 +552,69 @@ void tst_frmCalculator::appearance() {
         }
     }
     QVERIFY2(yellow >= 10, qPrintable(QString::number(yellow)));
+}
+
+// At open the "1" key, which Enter presses, shows the focus; once the focus rests on the hidden
+// cmdTmp, the "=" key looks like the button Enter presses.
+void tst_frmCalculator::focusIsShown() {
+    ShowDialog();
+    QWidget* one = Control("cmdKeypad(1)");
+    QWidget* equals = Control("cmdKeypad(18)");
+    const QImage oneAtOpen = one->grab().toImage();
+    const QImage equalsAtOpen = equals->grab().toImage();
+    Play("5");
+    QCOMPARE(FocusName(), QString("cmdTmp"));
+    QVERIFY(one->grab().toImage() != oneAtOpen);
+    QVERIFY(equals->grab().toImage() != equalsAtOpen);
+    Play("Tab");  // the focus leaves cmdTmp: "=" looks as it did
+    QCOMPARE(equals->grab().toImage(), equalsAtOpen);
+}
+
+// A window manager that minimises the modal dialog anyway gets it back at once.
+void tst_frmCalculator::minimisedComesBack() {
+    ShowDialog();
+    dlg_->setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(!dlg_->isMinimized());
+    QVERIFY(dlg_->isVisible());
+    Play("4");
+    QCOMPARE(dlg_->DisplayText(), QString("4"));
+}
+
+// A screen reader hears every new figure, "Error" included, from the object with the focus; it
+// reads the display and the FIX indicator by their text and value; and the controls no listener
+// needs are reported as not shown while the enable and disable walks still reach them.
+void tst_frmCalculator::screenReaderHearsTheDisplay() {
+    ShowDialog();
+    Listener listener;
+    Play("8 / 0 Enter click:cmdAC click:cmdFix");
+
+    const QStringList figures{"8", "0", "Error", "0"};
+    QCOMPARE(listener.Texts(QAccessible::NameChanged, "cmdTmp"), figures);
+    QCOMPARE(listener.Texts(QAccessible::TextUpdated, "txtDisplay"), figures);
+    QCOMPARE(listener.Texts(QAccessible::TextUpdated, "lblSubDisplay(0)"), QStringList{"FIX"});
+
+    QCOMPARE(FocusName(), QString("cmdTmp"));
+    QAccessibleInterface* focus = QAccessible::queryAccessibleInterface(Control("cmdTmp"));
+    QCOMPARE(focus->text(QAccessible::Name), QString("0"));
+    QVERIFY(focus->role() != QAccessible::Button);
+    QVERIFY(focus->state().focused);
+
+    for (const char* name : {"txtDisplay", "lblSubDisplay(0)"}) {
+        QAccessibleInterface* readout = QAccessible::queryAccessibleInterface(Control(name));
+        QAccessibleTextInterface* text = readout->textInterface();
+        QVERIFY2(text != nullptr, name);
+        QCOMPARE(readout->text(QAccessible::Value), Control<QLabel>(name)->text());
+        QCOMPARE(text->text(0, text->characterCount()), Control<QLabel>(name)->text());
+        QVERIFY(!readout->state().invisible);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(Control("lblSubDisplay(0)"))
+                 ->text(QAccessible::Value),
+             QString("FIX"));
+
+    for (const char* name : {"cmdCancel", "lblErrorCode", "lblSubDisplay(1)"}) {
+        QVERIFY2(QAccessible::queryAccessibleInterface(Control(name))->state().invisible, name);
+    }
+    QVERIFY(!QAccessible::queryAccessibleInterface(Control("cmdKeypad(1)"))->state().invisible);
 }
 
 QTEST_MAIN(tst_frmCalculator)

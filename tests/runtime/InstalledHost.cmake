@@ -1,9 +1,10 @@
-# Installs the built tree into a temporary prefix, then configures, builds and runs the host
-# project in host/ against it. Run with cmake -P, given BUILD_DIR, HOST_DIR, WORK_DIR, GENERATOR,
-# CXX_COMPILER and the build's CXX_FLAGS and EXE_LINKER_FLAGS (a sanitizer build needs its flags
-# in the host too).
+# Installs the built tree into a temporary prefix, runs the installed sample host from there, then
+# configures, builds and runs the host project in host/ against it. Run with cmake -P, given
+# BUILD_DIR, HOST_DIR and WORK_DIR; GENERATOR, CXX_COMPILER and the build's CXX_FLAGS and
+# EXE_LINKER_FLAGS when the host must be built like the tree (a sanitizer build needs its flags in
+# the host too). With PACKAGE=DEB the tree comes from the Debian package that cpack makes of the
+# build, unpacked with dpkg -x into a temporary root, instead of from cmake --install.
 file(REMOVE_RECURSE "${WORK_DIR}")
-set(prefix "${WORK_DIR}/prefix")
 
 function(run what)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -11,11 +12,33 @@ function(run what)
         message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
     endif()
     message(STATUS "${what}: ok ${out}")
+    set(run_output "${out}" PARENT_SCOPE)
+    set(run_error "${err}" PARENT_SCOPE)
 endfunction()
 
-run("install" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
+if(PACKAGE STREQUAL "DEB")
+    run("cpack" ${CMAKE_COMMAND} -E chdir "${BUILD_DIR}"
+        cpack -G DEB -B "${WORK_DIR}/package")
+    file(GLOB debs "${WORK_DIR}/package/*.deb")
+    list(LENGTH debs count)
+    if(NOT count EQUAL 1)
+        message(FATAL_ERROR "expected one .deb in ${WORK_DIR}/package, found: ${debs}")
+    endif()
+    run("read Depends" dpkg-deb --field "${debs}" Depends)
+    if(NOT run_output MATCHES "libqt6widgets6" OR NOT run_output MATCHES "libc6")
+        message(FATAL_ERROR "the package does not declare its runtime dependencies: ${run_output}")
+    endif()
+    run("unpack" dpkg -x "${debs}" "${WORK_DIR}/root")
+    set(prefix "${WORK_DIR}/root/usr")
+elseif(PACKAGE)
+    message(FATAL_ERROR "unknown PACKAGE=${PACKAGE}: DEB or none")
+else()
+    set(prefix "${WORK_DIR}/prefix")
+    run("install" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
+endif()
+
 foreach(file include/zarnetcalc/clsZarnetCalc.h include/zarnetcalc/ZarnetCalcCom.h
-             include/zarnetcalc/zarnetcalc_export.h)
+             include/zarnetcalc/zarnetcalc_export.h bin/zarnetcalc-demo)
     if(NOT EXISTS "${prefix}/${file}")
         message(FATAL_ERROR "not installed: ${file}")
     endif()
@@ -26,12 +49,31 @@ if(NOT sonames)
 endif()
 list(GET sonames 0 soname)
 get_filename_component(libdir "${soname}" DIRECTORY)
+file(GLOB_RECURSE pcfiles "${prefix}/*/zarnetcalc.pc")
+if(NOT pcfiles)
+    message(FATAL_ERROR "the pkg-config file zarnetcalc.pc is not installed")
+endif()
+list(GET pcfiles 0 pcfile)
+get_filename_component(pcdir "${pcfile}" DIRECTORY)
 
-set(ENV{PKG_CONFIG_PATH} "${libdir}/pkgconfig")
-run("configure host" ${CMAKE_COMMAND} -S "${HOST_DIR}" -B "${WORK_DIR}/build" -G "${GENERATOR}"
-    -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_PREFIX_PATH=${prefix}
-    "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXE_LINKER_FLAGS}"
-    -DCMAKE_BUILD_TYPE=Debug)
+# The installed sample host finds its library through its own run path, from any prefix: no
+# LD_LIBRARY_PATH, whatever the caller's environment holds.
+run("run the installed zarnetcalc-demo" ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH
+    QT_QPA_PLATFORM=offscreen "${prefix}/bin/zarnetcalc-demo" --keys "1 + 2 =")
+if(NOT run_output MATCHES "Result=3 Cancelled=False ErrorOccurred=False")
+    message(FATAL_ERROR "the installed zarnetcalc-demo printed:\n${run_output}")
+endif()
+
+set(host_options -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Debug)
+if(GENERATOR)
+    list(APPEND host_options -G "${GENERATOR}")
+endif()
+if(CXX_COMPILER)
+    list(APPEND host_options -DCMAKE_CXX_COMPILER=${CXX_COMPILER})
+endif()
+set(ENV{PKG_CONFIG_PATH} "${pcdir}")
+run("configure host" ${CMAKE_COMMAND} -S "${HOST_DIR}" -B "${WORK_DIR}/build" ${host_options}
+    "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXE_LINKER_FLAGS}")
 run("build host" ${CMAKE_COMMAND} --build "${WORK_DIR}/build" -j2)
 set(ENV{QT_QPA_PLATFORM} offscreen)
 set(ENV{LD_LIBRARY_PATH} "${libdir}")  # pkg-config's -L gives no run path

@@ -6,19 +6,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
 #include <optional>
 
 #include "ComLibrary.h"
-#include "about/Registry.h"
+#include "tests/about/RegistryTestSupport.h"
 
 using namespace zarnetcalc::com;
-namespace reg = zarnetcalc::registry;
+using namespace zarnetcalc::registry;
+using namespace zarnetcalc::testing;
 
 Q_DECLARE_METATYPE(zarnetcalc::com::GUID)
 
@@ -31,37 +30,62 @@ const std::string kLibid = "{55905F67-BCDA-4365-BBE2-4A477DADDF06}";
 const std::string kIid = "{91B368B2-595C-440A-9CA8-11BBF168F238}";
 const std::string kOtherClsid = "{0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0}";
 
-bool SetString(reg::RegKey root, const std::string& key, const std::string& name,
+bool SetString(HKEY root, const std::string& key, const std::string& name,
                const std::string& text) {
-    reg::RegKey handle = 0;
-    if (reg::RegCreateKeyEx(root, key, reg::kKEY_WRITE, &handle) != reg::kERROR_SUCCESS) {
-        return false;
-    }
-    const bool ok = reg::RegSetStringValue(handle, name, text) == reg::kERROR_SUCCESS;
-    reg::RegCloseKey(handle);
-    return ok;
+    return SetValue(root, key, name, REG_SZ, QByteArray::fromStdString(text) + '\0') ==
+           ERROR_SUCCESS;
 }
 
-std::optional<std::string> ReadString(reg::RegKey root, const std::string& key,
+std::optional<std::string> ReadString(HKEY root, const std::string& key,
                                       const std::string& name = "") {
-    reg::RegKey handle = 0;
-    if (reg::RegOpenKeyEx(root, key, 0, reg::kKEY_QUERY_VALUE, &handle) != reg::kERROR_SUCCESS) {
+    const Queried q = QueryValue(root, key, name);
+    if (q.result != ERROR_SUCCESS || q.type != REG_SZ || !q.data.endsWith('\0')) {
         return std::nullopt;
     }
-    char buffer[4096] = {};
-    std::uint32_t size = sizeof buffer - 1;
-    std::uint32_t type = 0;
-    const auto r =
-        reg::RegQueryValueEx(handle, name, &type, reinterpret_cast<std::uint8_t*>(buffer), &size);
-    reg::RegCloseKey(handle);
-    if (r != reg::kERROR_SUCCESS || type != reg::kREG_SZ) {
-        return std::nullopt;
-    }
-    return std::string(buffer);
+    return q.data.chopped(1).toStdString();
 }
 
 QString Canonical(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).canonicalFilePath();
+}
+
+// A store written by hand: other programs' entries, comments, blank lines, and values named
+// exactly like the keys registration writes. Registering and unregistering must keep it whole.
+QByteArray HandWrittenStore(const char* eol) {
+    const std::string lines[] = {
+        "Windows Registry Editor Version 5.00",
+        "",
+        "; Entries of other programs, kept by hand.",
+        "[Software\\Classes]",
+        "@=\"classes\"",
+        "\"ZarnetCalc.clsZarnetCalc\"=\"a value, not a programmatic identifier\"",
+        "",
+        "[Software\\Classes\\CLSID]",
+        "\"" + kClsid + "\"=\"a value named like the class\"",
+        "[Software\\Classes\\CLSID\\" + kOtherClsid + "]",
+        "@=\"Other.Thing\"",
+        "",
+        "[Software\\Classes\\CLSID\\" + kOtherClsid + "\\InprocServer32]",
+        "@=\"/opt/other/libother.so\"",
+        "[Software\\Classes\\Other.Thing\\CLSID]",
+        "@=\"" + kOtherClsid + "\"",
+        "",
+        "; another version of the same type library",
+        "[Software\\Classes\\TypeLib\\" + kLibid + "\\2.0]",
+        "@=\"ZarnetCalc 2\"",
+        "[Software\\Classes\\TypeLib]",
+        "\"" + kLibid + "\"=hex:01,02",
+        "[Software\\Classes\\Interface]",
+        "\"" + kIid + "\"=dword:00000001",
+        "",
+        "[Software\\Vendor\\Settings]",
+        "\"Colour\"=\"green ; [not] a \\\"comment\\\"\"",
+    };
+    QByteArray out;
+    for (const std::string& line : lines) {
+        out += QByteArray::fromStdString(line) + eol;
+    }
+    return out;
 }
 
 }  // namespace
@@ -69,41 +93,25 @@ QString Canonical(const std::string& path) {
 class tst_registration : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> machine_;
-    std::unique_ptr<QTemporaryDir> user_;
+    std::optional<TempRegistry> reg_;
 
-    QString MachineFile() const { return machine_->filePath("ZarnetCalc/HKEY_LOCAL_MACHINE.ini"); }
-    QString UserFile() const { return user_->filePath("ZarnetCalc/HKEY_CURRENT_USER.ini"); }
+    QString MachineFile() const { return reg_->MachineFile(); }
+    QString UserFile() const { return reg_->UserFile(); }
 
-    static QByteArray Bytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-    }
-    static bool HoldsNothing(const QString& path) {
-        return !QFile::exists(path) || QSettings(path, QSettings::IniFormat).allKeys().isEmpty();
-    }
+    static QByteArray Bytes(const QString& path) { return TempRegistry::ReadFile(path); }
+    static bool HoldsNothing(const QString& path) { return !Bytes(path).contains('['); }
     // The store's file (when there is one) and its folder lose their write bits: read-only for
-    // the registry layer even when the tests run as root.
-    static void MakeReadOnly(QTemporaryDir& dir) {
+    // the registry even when the tests run as root.
+    static void MakeReadOnly(const QString& dir) {
         const QFileDevice::Permissions read =
             QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
         const QFileDevice::Permissions exec =
             QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-        QDir().mkpath(dir.filePath("ZarnetCalc"));
-        for (const QString& file : QDir(dir.filePath("ZarnetCalc")).entryList(QDir::Files)) {
-            QFile::setPermissions(dir.filePath("ZarnetCalc/" + file), read);
+        QDir().mkpath(dir + "/ZarnetCalc");
+        for (const QString& file : QDir(dir + "/ZarnetCalc").entryList(QDir::Files)) {
+            QFile::setPermissions(dir + "/ZarnetCalc/" + file, read);
         }
-        QFile::setPermissions(dir.filePath("ZarnetCalc"), read | exec);
-    }
-    // Other components' entries, which registration must never touch.
-    void AddNeighbours(reg::RegKey root) {
-        QVERIFY(SetString(root, "Software\\Classes\\CLSID\\" + kOtherClsid, "", "Other.Thing"));
-        QVERIFY(SetString(root, "Software\\Classes\\CLSID\\" + kOtherClsid + "\\InprocServer32", "",
-                          "/opt/other/libother.so"));
-        QVERIFY(SetString(root, "Software\\Classes\\Other.Thing\\CLSID", "", kOtherClsid));
-        QVERIFY(
-            SetString(root, "Software\\Classes\\TypeLib\\" + kOtherClsid + "\\2.0", "", "Other"));
-        QVERIFY(SetString(root, "Software\\Vendor\\Settings", "Colour", "green"));
+        QFile::setPermissions(dir + "/ZarnetCalc", read | exec);
     }
 
   private slots:
@@ -112,28 +120,24 @@ class tst_registration : public QObject {
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
-    void init() {
-        machine_ = std::make_unique<QTemporaryDir>();
-        user_ = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, machine_->path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, user_->path());
-    }
+    void init() { reg_.emplace(); }
 
     void cleanup() {
         // Writable again, so the temporary folders can go.
-        for (auto* dir : {machine_.get(), user_.get()}) {
-            QFile::setPermissions(dir->filePath("ZarnetCalc"), QFileDevice::ReadOwner |
-                                                                   QFileDevice::WriteOwner |
-                                                                   QFileDevice::ExeOwner);
+        for (const QString& dir : {reg_->MachineDir(), reg_->UserDir()}) {
+            QFile::setPermissions(dir + "/ZarnetCalc", QFileDevice::ReadOwner |
+                                                           QFileDevice::WriteOwner |
+                                                           QFileDevice::ExeOwner);
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
         QCOMPARE(lib.canUnloadNow(), S_OK);
+        reg_.reset();
     }
 
     void registersInTheMachineStore() {
         QCOMPARE(lib.registerServer(), S_OK);
-        const reg::RegKey m = reg::kHKEY_LOCAL_MACHINE;
+        const HKEY m = HKEY_LOCAL_MACHINE;
         const std::string classes = "Software\\Classes\\";
         const std::string clsid = classes + "CLSID\\" + kClsid;
         QCOMPARE(ReadString(m, clsid), std::optional<std::string>("clsZarnetCalc"));
@@ -165,19 +169,19 @@ class tst_registration : public QObject {
         QTest::newRow("machine store") << true;
         QTest::newRow("user store (machine read-only)") << false;
     }
+    // Values named like registration's keys, other versions, comments and blank lines included.
     void unregisterLeavesTheStoresAsTheyWere() {
         QFETCH(bool, machineWritable);
-        AddNeighbours(reg::kHKEY_LOCAL_MACHINE);
-        AddNeighbours(reg::kHKEY_CURRENT_USER);
+        TempRegistry::WriteFile(MachineFile(), HandWrittenStore("\n"));
+        TempRegistry::WriteFile(UserFile(), HandWrittenStore("\r\n"));
         if (!machineWritable) {
-            MakeReadOnly(*machine_);
+            MakeReadOnly(reg_->MachineDir());
         }
         const QByteArray machineBefore = Bytes(MachineFile());
         const QByteArray userBefore = Bytes(UserFile());
 
         QCOMPARE(lib.registerServer(), S_OK);
-        const reg::RegKey written =
-            machineWritable ? reg::kHKEY_LOCAL_MACHINE : reg::kHKEY_CURRENT_USER;
+        const HKEY written = machineWritable ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         QVERIFY(ReadString(written, "Software\\Classes\\CLSID\\" + kClsid));
         QCOMPARE(Bytes(machineWritable ? UserFile() : MachineFile()),
                  machineWritable ? userBefore : machineBefore);
@@ -200,18 +204,18 @@ class tst_registration : public QObject {
     void programmaticIdOfAnotherClassIsLeftAlone() {
         QCOMPARE(lib.registerServer(), S_OK);
         // Another component has since taken the name over.
-        QVERIFY(SetString(reg::kHKEY_LOCAL_MACHINE,
+        QVERIFY(SetString(HKEY_LOCAL_MACHINE,
                           std::string("Software\\Classes\\") + kProgID + "\\CLSID", "",
                           kOtherClsid));
         QCOMPARE(lib.unregisterServer(), S_OK);
-        QCOMPARE(ReadString(reg::kHKEY_CLASSES_ROOT, std::string(kProgID) + "\\CLSID"),
+        QCOMPARE(ReadString(HKEY_CLASSES_ROOT, std::string(kProgID) + "\\CLSID"),
                  std::optional(kOtherClsid));
-        QVERIFY(!ReadString(reg::kHKEY_CLASSES_ROOT, "CLSID\\" + kClsid));
+        QVERIFY(!ReadString(HKEY_CLASSES_ROOT, "CLSID\\" + kClsid));
     }
 
     void registerInAMachineStoreThatBecameReadOnlyMovesNothing() {
         QCOMPARE(lib.registerServer(), S_OK);
-        MakeReadOnly(*machine_);
+        MakeReadOnly(reg_->MachineDir());
         const QByteArray machineBefore = Bytes(MachineFile());
         // Unregistering cannot remove the machine's copy: a clear failure, nothing half-done.
         QCOMPARE(lib.unregisterServer(), SELFREG_E_CLASS);
@@ -220,8 +224,8 @@ class tst_registration : public QObject {
     }
 
     void registerFailsWhenNoStoreIsWritable() {
-        MakeReadOnly(*machine_);
-        MakeReadOnly(*user_);
+        MakeReadOnly(reg_->MachineDir());
+        MakeReadOnly(reg_->UserDir());
         QCOMPARE(lib.registerServer(), SELFREG_E_CLASS);
         const QString why = lib.LastError();
         QVERIFY2(why.contains("HKEY_LOCAL_MACHINE") && why.contains("HKEY_CURRENT_USER"),
@@ -231,18 +235,14 @@ class tst_registration : public QObject {
     }
 
     void registerBesideAMalformedMachineStore() {
-        QVERIFY(QDir().mkpath(machine_->filePath("ZarnetCalc")));
-        QFile bad(MachineFile());
-        QVERIFY(bad.open(QIODevice::WriteOnly));
         static const char kGarbage[] = "[Software\0\xff\xfe garbage";  // a NUL and invalid UTF-8
-        bad.write(kGarbage, sizeof kGarbage - 1);
-        bad.close();
+        TempRegistry::WriteFile(MachineFile(), QByteArray(kGarbage, sizeof kGarbage - 1));
         const QByteArray before = Bytes(MachineFile());
         QCOMPARE(lib.registerServer(), S_OK);  // into the user's store
         QCOMPARE(Bytes(MachineFile()), before);
-        QVERIFY(ReadString(reg::kHKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
+        QVERIFY(ReadString(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
         QCOMPARE(lib.unregisterServer(), SELFREG_E_CLASS);  // the machine store cannot be read
-        QVERIFY(!ReadString(reg::kHKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
+        QVERIFY(!ReadString(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
         QCOMPARE(Bytes(MachineFile()), before);
     }
 
@@ -287,6 +287,9 @@ class tst_registration : public QObject {
         QTest::newRow("nothing registered") << "" << ours << IID_IDispatch << REGDB_E_CLASSNOTREG;
         QTest::newRow("unknown identifier") << "register" << QByteArray("ZarnetCalc.clsOther")
                                             << IID_IDispatch << REGDB_E_CLASSNOTREG;
+        QTest::newRow("identifier that is not UTF-8")
+            << "register" << QByteArray("ZarnetCalc.cls\xff") << IID_IDispatch
+            << REGDB_E_CLASSNOTREG;
         QTest::newRow("empty identifier")
             << "register" << QByteArray("") << IID_IDispatch << REGDB_E_CLASSNOTREG;
         QTest::newRow("a key path, not an identifier")
@@ -314,7 +317,7 @@ class tst_registration : public QObject {
         QFETCH(QByteArray, progId);
         QFETCH(GUID, iid);
         QFETCH(HRESULT, expected);
-        const reg::RegKey m = reg::kHKEY_LOCAL_MACHINE;
+        const HKEY m = HKEY_LOCAL_MACHINE;
         const std::string classes = "Software\\Classes\\";
         if (!setup.isEmpty() && setup != "no folders") {
             QCOMPARE(lib.registerServer(), S_OK);
@@ -323,7 +326,7 @@ class tst_registration : public QObject {
         if (setup == "malformed clsid") {
             QVERIFY(SetString(m, classes + kProgID + "\\CLSID", "", "D1B95FEC-F1E6"));
         } else if (setup == "no library") {
-            QCOMPARE(reg::RegDeleteTree(m, server), reg::kERROR_SUCCESS);
+            QCOMPARE(RegDeleteTreeA(m, server.c_str()), ERROR_SUCCESS);
         } else if (setup == "missing library") {
             QVERIFY(SetString(m, server, "", "/nonexistent/libzarnetcalc.so.1"));
         } else if (setup == "foreign library") {
@@ -333,14 +336,12 @@ class tst_registration : public QObject {
             QVERIFY(SetString(m, classes + "CLSID\\" + kOtherClsid + "\\InprocServer32", "",
                               ZARNETCALC_LIBRARY_PATH));
         } else if (setup == "malformed store") {
-            QFile bad(MachineFile());
-            QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            bad.write("[Software]\nClasses\\ZarnetCalc.clsZarnetCalc\\CLSID\\.=sz:\xff\xfe\n");
+            TempRegistry::WriteFile(
+                MachineFile(),
+                "[Software\\Classes\\ZarnetCalc.clsZarnetCalc\\CLSID]\n@=\"\xff\xfe\"\n");
         } else if (setup == "no folders") {
-            QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope,
-                               machine_->filePath("not/there"));
-            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                               user_->filePath("not/there"));
+            TempRegistry::UseFolders(reg_->MachineDir() + "/not/there",
+                                     reg_->UserDir() + "/not/there");
         }
         void* object = reinterpret_cast<void*>(1);
         QCOMPARE(lib.createObject(progId.constData(), &iid, &object), expected);

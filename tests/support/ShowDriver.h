@@ -67,27 +67,43 @@ inline void Play(QWidget* dialog, const QString& script) {
     }
 }
 
+// Runs `inDialog` on the active modal window that `accepted` takes (any, when empty) as soon as
+// its modal loop runs; after `giveUp` event-loop turns without one, runs `onGiveUp` instead.
+// Plain Qt, so benchmarks use it too.
+inline void WhenModal(std::function<void(QWidget*)> inDialog,
+                      std::function<bool(QWidget*)> accepted = {},
+                      std::function<void()> onGiveUp = {}, int giveUp = 100000) {
+    auto* poll = new QTimer;
+    poll->setInterval(0);
+    QObject::connect(poll, &QTimer::timeout, [=, ticks = 0]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && (!accepted || accepted(modal))) {
+            poll->stop();
+            poll->deleteLater();
+            inDialog(modal);
+        } else if (++ticks > giveUp) {
+            poll->deleteLater();
+            if (onGiveUp)
+                onGiveUp();
+        }
+    });
+    poll->start();
+}
+
 // Runs `inDialog` on the calculator as soon as its modal loop runs. A watchdog ends a dialog that
 // the script left open, so a failing test fails instead of hanging.
 inline void WhenShown(std::function<void(QWidget*)> inDialog) {
-    auto* poll = new QTimer;
-    poll->setInterval(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, inDialog, ticks = 0]() mutable {
-        if (QWidget* dialog = CalculatorDialog()) {
-            poll->stop();
-            poll->deleteLater();
+    WhenModal(
+        [inDialog](QWidget* dialog) {
             QPointer<QWidget> alive = dialog;
             inDialog(dialog);
             if (alive && alive->isVisible() && !QuitAsked()) {
                 alive->hide();
                 QFAIL("the script left the calculator open");
             }
-        } else if (++ticks > 100000) {
-            poll->deleteLater();
-            QFAIL("the calculator never opened");
-        }
-    });
-    poll->start();
+        },
+        [](QWidget*) { return CalculatorDialog() != nullptr; },
+        [] { QFAIL("the calculator never opened"); });
 }
 
 // A quit asked for by <Quit> stays pending on the thread until an application loop has run;

@@ -64,3 +64,10 @@ Values
 Set calc.MyOwner = Nothing
 Report "Set MyOwner = Nothing"
 Values
+Set destroyed = CreateObject("ZarnetCalcTest.Form")
+Set calc.MyOwner = destroyed
+Report "Set MyOwner = another form"
+destroyed.Destroy
+Values
+calc.Show
+Report "Show after the owner's window was destroyed"

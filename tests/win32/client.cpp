@@ -310,6 +310,46 @@ void OtherApartment(const CLSID& clsid) {
     }).join();
 }
 
+// A path in its long form, for comparing (registration may write the short form).
+std::wstring LongPath(const std::wstring& path) {
+    wchar_t buffer[1024];
+    const DWORD n = GetLongPathNameW(path.c_str(), buffer, 1024);
+    return n > 0 && n < 1024 ? std::wstring(buffer, n) : path;
+}
+
+std::wstring ClassesText(const std::wstring& key) {
+    wchar_t buffer[1024];
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer,
+                     &size) != ERROR_SUCCESS) {
+        return L"(none)";
+    }
+    return buffer;
+}
+
+// The paths registration wrote name the library and its folder (the stage registers it from a
+// folder whose name is not plain ASCII).
+void RegisteredPaths(HMODULE module) {
+    wchar_t path[1024];
+    const DWORD n = GetModuleFileNameW(module, path, 1024);
+    const std::wstring library = LongPath(std::wstring(path, n));
+    const std::wstring folder = library.substr(0, library.find_last_of(L'\\'));
+    const auto same = [](const std::wstring& a, const std::wstring& b) {
+        return lstrcmpiW(LongPath(a).c_str(), b.c_str()) == 0 ? "the library's"
+                                                              : "another: " + Narrow(a.c_str());
+    };
+    BSTR typeLibPath = nullptr;
+    QueryPathOfRegTypeLib(LIBID_ZarnetCalc, 1, 0, LOCALE_NEUTRAL, &typeLibPath);
+    Line("registered type library path", same(typeLibPath ? typeLibPath : L"", library));
+    SysFreeString(typeLibPath);
+    Line("registered InprocServer32",
+         same(ClassesText(L"CLSID\\{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}\\InprocServer32"),
+              library));
+    Line("registered HELPDIR",
+         same(ClassesText(L"TypeLib\\{55905F67-BCDA-4365-BBE2-4A477DADDF06}\\1.0\\HELPDIR"),
+              folder));
+}
+
 // The version resource of the library.
 void Version(HMODULE module) {
     wchar_t path[MAX_PATH];
@@ -407,6 +447,7 @@ int Run() {
     hr = getClassObject(formClsid, IID_IClassFactory, other.PutVoid());
     Line("DllGetClassObject for another class", Hex(hr) + (other.Get() ? " an object" : " null"));
     Version(module);
+    RegisteredPaths(module);
     OtherApartment(clsid);
     return 0;
 }

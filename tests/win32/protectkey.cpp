@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
                          : root == "HKCU" ? HKEY_CURRENT_USER
                                           : nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!rootKey || !ConvertStringSecurityDescriptorToSecurityDescriptorA(
-                        argv[3], SDDL_REVISION_1, &descriptor, nullptr)) {
+    if (!rootKey || !ConvertStringSecurityDescriptorToSecurityDescriptorA(argv[3], SDDL_REVISION_1,
+                                                                          &descriptor, nullptr)) {
         std::printf("zc-protect-key: bad root or descriptor\n");
         return 2;
     }

@@ -2,7 +2,7 @@
 // programmatic identifier and drives it through the dispatch interface only.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QSettings>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -14,8 +14,8 @@ using namespace zarnetcalc::com;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir store;  // keep the real registry stores untouched
-    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, store.filePath("machine"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, store.filePath("user"));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(store.filePath("machine")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(store.filePath("user")));
     if (DllRegisterServer() != S_OK) {
         return 2;
     }

@@ -1,11 +1,11 @@
 // Starting the system-information tool and testing for its file on Windows: CreateProcess with
 // the path as the program (no shell, no search of PATH), a normal, focused window; the lookups
 // that find the tool are AboutLogic's.
+#include "forms/win32/SysInfoWin32.h"
+
 #include <windows.h>
 
-#include "about/AboutLogic.h"
-
-namespace zarnetcalc::about {
+namespace zarnetcalc::forms::win32 {
 namespace {
 
 // Paths come from the registry in the ANSI code page, as GetKeyValue reads them. A quote cannot
@@ -46,8 +46,9 @@ bool FileExists(const std::string& path) {
 
 }  // namespace
 
-SysInfoPlatform DefaultSysInfoPlatform() {
-    return SysInfoPlatform{StartProgram, FileExists};
+about::SysInfoPlatform Win32SysInfoPlatform() {
+    return about::SysInfoPlatform{StartProgram, FileExists,
+                                  [](const std::string&) { return std::string(); }};
 }
 
-}  // namespace zarnetcalc::about
+}  // namespace zarnetcalc::forms::win32

@@ -1,15 +1,15 @@
-// Starting the system-information tool and testing for its file on Linux, through Qt Core; the
-// lookups that find the tool are AboutLogic's.
+// The About box's platform calls through Qt (see SysInfoQt.h).
+#include "forms/SysInfoQt.h"
+
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QString>
 
-#include "about/AboutLogic.h"
+namespace zarnetcalc::forms {
 
-namespace zarnetcalc::about {
-
-SysInfoPlatform DefaultSysInfoPlatform() {
-    SysInfoPlatform platform;
+about::SysInfoPlatform QtSysInfoPlatform() {
+    about::SysInfoPlatform platform;
     platform.StartProgram = [](const std::string& program) {
         if (program.empty() || program.find('\0') != std::string::npos) {
             return false;
@@ -19,7 +19,10 @@ SysInfoPlatform DefaultSysInfoPlatform() {
     platform.FileExists = [](const std::string& path) {
         return !path.empty() && QFileInfo(QString::fromStdString(path)).isFile();
     };
+    platform.FindProgram = [](const std::string& name) {
+        return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
+    };
     return platform;
 }
 
-}  // namespace zarnetcalc::about
+}  // namespace zarnetcalc::forms
