@@ -38,6 +38,10 @@ demo_case() {
         cat "$work/$tag.out" "$work/$tag.err"
     elif ! diff -u "$work/case.expected" "$work/$tag.out"; then
         fail "scripted mode, $name: output differs (above)"
+    elif [ -s "$work/$tag.err" ]; then
+        # Neither the host nor the component says anything on standard error in a normal run.
+        fail "scripted mode, $name: standard error is not empty:"
+        cat "$work/$tag.err"
     else
         pass "scripted mode, $name"
     fi
