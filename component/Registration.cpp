@@ -2,7 +2,6 @@
 // interface under Software\Classes of the machine's store when it may be written, else of the
 // user's, and removes exactly those keys again. Written against the platform's registry functions.
 #include <cctype>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,11 +17,7 @@ using namespace zarnetcalc::registry;
 
 const std::string kClasses = "Software\\Classes\\";
 
-struct Value {
-    std::string key;   // below Software\Classes
-    std::string name;  // "" is the key's default value
-    std::string text;
-};
+using Value = RegistrationValue;
 
 std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
@@ -34,11 +29,23 @@ std::string InterfaceKey() {
     return "Interface\\" + GuidToString(IID__clsZarnetCalc);
 }
 
+// The folder of a path, cut at its last separator. Plain text work: the path is in the
+// registry functions' code page, which a std::filesystem::path would not keep on Windows.
+std::string Folder(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) {
+        return {};
+    }
+    // The root keeps its separator ("/", "C:\").
+    const bool root = cut == 0 || (cut == 2 && path[1] == ':');
+    return path.substr(0, root ? cut + 1 : cut);
+}
+
 std::vector<Value> Values(const std::string& libraryPath) {
     const std::string clsid = ClsidKey();
     const std::string libid = GuidToString(LIBID_ZarnetCalc);
-    const std::string folder = std::filesystem::path(libraryPath).parent_path().string();
-    return {
+    const std::string folder = Folder(libraryPath);
+    std::vector<Value> values = {
         {clsid, "", "clsZarnetCalc"},
         {clsid + "\\InprocServer32", "", libraryPath},
         {clsid + "\\InprocServer32", "ThreadingModel", "Apartment"},
@@ -54,6 +61,10 @@ std::vector<Value> Values(const std::string& libraryPath) {
         {InterfaceKey() + "\\TypeLib", "", libid},
         {InterfaceKey() + "\\TypeLib", "Version", "1.0"},
     };
+    for (Value& extra : PlatformRegistrationValues(libraryPath)) {
+        values.push_back(std::move(extra));
+    }
+    return values;
 }
 
 std::string Failure(HKEY root, LONG r) {

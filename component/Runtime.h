@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zarnetcalc/ZarnetCalcCom.h"
 
@@ -68,8 +69,19 @@ bool VariantToNumber(const VARIANT& value, double* number);
 UINT TypeInfoCount();
 HRESULT LoadTypeInfo(ITypeInfo** typeInfo);
 
-// This library's file path as the loader knows it.
+// This library's file path as the loader knows it, in the text form the registry functions
+// take; "" when it is unknown or cannot be written in that form.
 std::string LibraryPath();
+
+// A text value that registration writes under Software\Classes.
+struct RegistrationValue {
+    std::string key;   // below Software\Classes
+    std::string name;  // "" is the key's default value
+    std::string text;
+};
+// What this platform's component runtime needs registered beside the shared entries, inside the
+// keys registration owns (CLSID\{clsid}, TypeLib\{libid}, Interface\{iid}).
+std::vector<RegistrationValue> PlatformRegistrationValues(const std::string& libraryPath);
 
 // What the dispatch object needs from the component on this platform. Failures are thrown:
 // zarnetcalc::Error for a member's own (13 for an owner that is not a form, 91 for Show without

@@ -13,6 +13,14 @@ zc_packages=(
     valgrind                                    # memory figures in bench/
 )
 
+# The Windows stage only (scripts/wine-test.sh): the MinGW-w64 cross compilers, widl with the
+# system interface definitions, Wine with its script engines, about 1.5 GB.
+zc_windows_packages=(
+    g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
+    wine wine64 wine64-tools libwine-dev
+    xvfb xdotool
+)
+
 zc_install_missing() {
     local missing=()
     for p in "${zc_packages[@]}" "$@"; do

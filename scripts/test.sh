@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, then the fuzz run (FUZZ_SECONDS, default 60),
-# the suite under the sanitizers, and last the plain build with every test run by ctest and its
-# Debian package checked. --quick runs only the plain build, its tests and the package check.
+# the suite under the sanitizers, the plain build with every test run by ctest and its Debian
+# package checked, and last the Windows stage (scripts/wine-test.sh: the COM server DLL
+# cross-built and driven under Wine). --quick runs only the plain build, its tests and the
+# package check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -25,3 +27,8 @@ echo "== the Debian package: unpacked into a temporary root, a host built and ru
 build=$(realpath "$build")
 cmake -DBUILD_DIR="$build" -DHOST_DIR="$PWD/tests/runtime/host" -DWORK_DIR="$build/debian_host" \
     -DPACKAGE=DEB -P tests/runtime/InstalledHost.cmake
+
+if [ "${1:-}" != "--quick" ]; then
+    echo "== the Windows stage: zarnetcalc.dll under Wine"
+    bash scripts/wine-test.sh
+fi

@@ -87,6 +87,11 @@ HRESULT LoadTypeInfo(ITypeInfo** typeInfo) {
     return E_NOTIMPL;
 }
 
+// The stand-in runtime here needs nothing beyond the shared entries.
+std::vector<RegistrationValue> PlatformRegistrationValues(const std::string&) {
+    return {};
+}
+
 std::string LibraryPath() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&CanUnloadNow), &info) == 0 || !info.dli_fname) {

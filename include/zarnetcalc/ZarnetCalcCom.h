@@ -45,8 +45,10 @@
 
 #ifdef _WIN32
 
+#include <windows.h>  // first: the other system headers build on it
+
 #include <oleauto.h>
-#include <windows.h>
+#include <olectl.h>  // the self-registration results
 
 #include "zarnetcalc/ZarnetCalc_h.h"  // generated from the library's IDL by widl
 

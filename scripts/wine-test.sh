@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# The Windows stage: cross-builds zarnetcalc.dll and the programs of tests/win32 with MinGW-w64,
+# then, in a fresh 64-bit Wine prefix on a private Xvfb display, registers the DLL with regsvr32,
+# runs every check of tests/win32 (output compared with its .expected file), unregisters, and
+# ends what it started. Called by scripts/test.sh after the Linux suite; runs alone as well.
+set -Eeuo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+zc_install_missing "${zc_windows_packages[@]}"
+
+build=${WIN_BUILD_DIR:-build-win}
+started=$SECONDS
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
+cmake --build "$build" --parallel 2
+
+tests=$PWD/tests/win32
+bin=$PWD/$build/tests/win32
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarnetcalc-wine.XXXXXX")
+xvfb_pid=""
+# The library is registered from a folder whose name is not plain ASCII.
+dll="$work/Zärnet é/zarnetcalc.dll"
+
+cleanup() {
+    if [ -d "$work/prefix" ]; then
+        # Ends this prefix's wineserver and every Wine process it serves, then waits for it.
+        WINEPREFIX=$work/prefix timeout 20 wineserver -k 2>/dev/null || true
+        WINEPREFIX=$work/prefix timeout 20 wineserver -w 2>/dev/null || true
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'echo "wine-test.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
+mkdir -p "$(dirname "$dll")"
+cp "$build/component/win32/zarnetcalc.dll" "$dll"
+
+# A display of our own for every Wine process (one wineserver needs one DISPLAY throughout);
+# Xvfb picks a free number and writes it once it accepts connections.
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$(cat "$work/display")"
+
+export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+echo "== a fresh Wine prefix (display $DISPLAY)"
+# One wineserver for the whole stage: left alone it exits whenever no Wine process runs, and
+# the next call starts another, which costs time and forgets the registry keys' access lists
+# (kept in memory only).
+mkdir -p "$WINEPREFIX"
+timeout 20 wineserver -p
+timeout 180 wine wineboot -i >/dev/null 2>&1
+
+# A Linux path as Wine sees it through drive Z:.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+failures=0
+pass() { echo "PASS $1"; }
+fail() {
+    echo "FAIL $1"
+    failures=$((failures + 1))
+}
+
+# check NAME EXPECTED-FILE COMMAND...: runs the command (a program bounded in time, or a
+# function of this script), compares what it printed, line ends normalised, with the file.
+check() {
+    local name=$1 expected=$2
+    shift 2
+    local status=0
+    if declare -F "$1" >/dev/null; then
+        "$@" >"$work/$name.raw" 2>"$work/$name.err" || status=$?
+    else
+        timeout 60 "$@" >"$work/$name.raw" 2>"$work/$name.err" || status=$?
+    fi
+    tr -d '\r' <"$work/$name.raw" >"$work/$name.out"
+    if [ "$status" -ne 0 ]; then
+        fail "$name: exit status $status"
+        cat "$work/$name.out" "$work/$name.err"
+    elif ! diff -u "$expected" "$work/$name.out"; then
+        fail "$name: output differs from $(basename "$expected") (above)"
+    else
+        pass "$name"
+    fi
+}
+
+# The classes stores of machine and user, as files NAME.machine and NAME.user.
+snapshot() {
+    timeout 60 wine reg export 'HKLM\Software\Classes' "$(winpath "$1.machine")" /y >/dev/null
+    timeout 60 wine reg export 'HKCU\Software\Classes' "$(winpath "$1.user")" /y >/dev/null
+}
+# same-stores WHAT NAME: both stores of snapshot NAME are byte for byte those of "before".
+same_stores() {
+    local store
+    if cmp -s "$work/before.machine" "$work/$2.machine" &&
+        cmp -s "$work/before.user" "$work/$2.user"; then
+        pass "$1 left the classes stores as they were"
+        return
+    fi
+    fail "$1 changed the classes stores:"
+    for store in machine user; do
+        diff <(iconv -f UTF-16 -t UTF-8 "$work/before.$store") \
+            <(iconv -f UTF-16 -t UTF-8 "$work/$2.$store") | head -40 || true
+    done
+}
+
+clsid='{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}'
+registered_in() {
+    if timeout 60 wine reg query "$1\\Software\\Classes\\CLSID\\$clsid" >/dev/null 2>&1; then
+        echo "  $1: registered"
+    else
+        echo "  $1: not registered"
+    fi
+}
+# run_regsvr32 LABEL ARGUMENT...: prints the label and regsvr32's exit status.
+run_regsvr32() {
+    local label=$1 status=0
+    shift
+    timeout 60 wine regsvr32 /s "$@" >/dev/null 2>&1 || status=$?
+    echo "$label: exit $status"
+}
+# Closes a classes store for writing: the keys registration writes below turn read-only.
+close_store() {
+    local key
+    for key in 'Software\Classes' 'Software\Classes\CLSID' 'Software\Classes\TypeLib' \
+        'Software\Classes\Interface'; do
+        timeout 60 wine "$bin/zc-protect-key.exe" "$1" "$key" 'D:P(A;;KR;;;WD)'
+    done
+}
+# Registration falls back to the user's classes when the machine's are closed, and fails
+# cleanly when both are.
+fallback() {
+    close_store HKLM
+    run_regsvr32 "regsvr32 zarnetcalc.dll" "$(winpath "$dll")"
+    registered_in HKLM
+    registered_in HKCU
+    run_regsvr32 "regsvr32 /u zarnetcalc.dll" /u "$(winpath "$dll")"
+    registered_in HKCU
+    close_store HKCU
+    run_regsvr32 "regsvr32 zarnetcalc.dll, both stores closed" "$(winpath "$dll")"
+    registered_in HKLM
+    registered_in HKCU
+}
+
+# The names the library exports (from its export table, as the loader sees it).
+exports() {
+    x86_64-w64-mingw32-objdump -p "$dll" |
+        sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk 'NR > 1 && NF { print $NF }'
+}
+
+echo "== registering"
+check exports "$tests/exports.expected" exports
+timeout 60 wine regsvr32 /s "$(winpath "$bin/zctestform.dll")"
+# Another program's values named like the component's keys, and another version of the type
+# library, which unregistering must keep. The user's store, which a fresh prefix lacks, gets the
+# containers the machine's has: registration creates them when they are missing and, like every
+# registration, leaves them on removal.
+libid='{55905F67-BCDA-4365-BBE2-4A477DADDF06}'
+timeout 60 wine reg add 'HKLM\Software\Classes' /v ZarnetCalc.clsZarnetCalc /d other /f >/dev/null
+timeout 60 wine reg add 'HKLM\Software\Classes\CLSID' /v "$clsid" /d other /f >/dev/null
+for root in HKLM HKCU; do
+    timeout 60 wine reg add "$root"'\Software\Classes\TypeLib\'"$libid"'\2.0' /ve /d other /f \
+        >/dev/null
+done
+for key in CLSID Interface; do
+    timeout 60 wine reg add 'HKCU\Software\Classes\'"$key" /f >/dev/null
+done
+# Not registered yet: creation fails. (This first script run also lets the script host register
+# its own type library before the snapshot.)
+check not-registered "$tests/unregistered.expected" \
+    wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+snapshot "$work/before"
+timeout 60 wine regsvr32 /s "$(winpath "$dll")"
+
+echo "== checks"
+check vbscript "$tests/calc.vbs.expected" wine cscript //nologo "$(winpath "$tests/calc.vbs")"
+check jscript "$tests/calc.js.expected" wine cscript //nologo "$(winpath "$tests/calc.js")"
+check client "$tests/client.expected" wine "$bin/zc-client.exe"
+
+echo "== unregistering"
+timeout 60 wine regsvr32 /u /s "$(winpath "$dll")"
+check unregistered "$tests/unregistered.expected" \
+    wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+snapshot "$work/after"
+same_stores "register then unregister" after
+
+echo "== GetKeyValue on the real registry"
+# The About box's two lookups, written with reg add, the second's key readable only; beside them
+# values of other kinds and lengths, and a key whose values no one may read.
+keyvalue() {
+    local msinfo='SOFTWARE\Microsoft\Shared Tools\MSINFO'
+    local location='SOFTWARE\Microsoft\Shared Tools Location'
+    local test='SOFTWARE\ZarnetCalcTest'
+    local long
+    long=$(printf 'x%.0s' $(seq 2000))
+    reg_add() { timeout 60 wine reg add "HKLM\\$1" /v "$2" /t "$3" /d "$4" /f >/dev/null; }
+    reg_add "$msinfo" PATH REG_SZ 'C:\Program Files\Common Files\Microsoft Shared\MSInfo\msinfo32.exe'
+    reg_add "$location" MSINFO REG_SZ 'C:\Program Files\Common Files\Microsoft Shared\MSInfo'
+    reg_add "$test" Number REG_DWORD 1234
+    reg_add "$test" Empty REG_SZ ''
+    reg_add "$test" Long REG_SZ "$long"
+    reg_add "$test" Binary REG_BINARY 414243
+    reg_add "$test" Expand REG_EXPAND_SZ '%SystemRoot%\system32'
+    reg_add "$test\\Secret" Value REG_SZ 'not for reading'
+    timeout 60 wine "$bin/zc-protect-key.exe" HKLM "$location" 'D:P(A;;KR;;;WD)'
+    timeout 60 wine "$bin/zc-protect-key.exe" HKLM "$test\\Secret" 'D:P(D;;0x1;;;WD)(A;;KA;;;WD)'
+    timeout 60 wine "$bin/zc-keyvalue.exe" \
+        "$msinfo" PATH "$location" MSINFO "$msinfo" Missing "$test\\Nowhere" Value \
+        "$test" Number "$test" Empty "$test" Long "$test" Binary "$test" Expand \
+        "$test\\Secret" Value
+}
+check keyvalue "$tests/keyvalue.expected" keyvalue
+
+echo "== registering with the machine's classes closed"
+check fallback "$tests/fallback.expected" fallback
+snapshot "$work/closed"
+same_stores "registering into the user's classes and unregistering" closed
+
+echo "== Windows stage: $failures failed, $((SECONDS - started)) s"
+if [ "$failures" -ne 0 ]; then
+    exit 1
+fi

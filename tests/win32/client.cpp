@@ -1,0 +1,465 @@
+// zc-client.exe: a native C++ client of the registered component, printing what it sees through
+// the dual interface's vtable, through IDispatch and through the type library, plus the unload
+// answer and calls from a second thread. The harness compares the lines with client.expected.
+#include <windows.h>
+
+#include <oleauto.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "zarnetcalc/DispatchIds.h"
+#include "zarnetcalc/ZarnetCalc_h.h"
+
+namespace {
+
+// Releases what it holds.
+template <class T>
+class Ptr {
+  public:
+    Ptr() = default;
+    Ptr(const Ptr&) = delete;
+    Ptr& operator=(const Ptr&) = delete;
+    ~Ptr() { Reset(); }
+    T* operator->() const { return p_; }
+    T* Get() const { return p_; }
+    T** Put() {
+        Reset();
+        return &p_;
+    }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+    void Reset() {
+        if (p_) {
+            p_->Release();
+            p_ = nullptr;
+        }
+    }
+
+  private:
+    T* p_ = nullptr;
+};
+
+std::string Narrow(const wchar_t* text) {
+    if (!text) {
+        return "(null)";
+    }
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) {
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    }
+    return out;
+}
+
+std::string Hex(HRESULT hr) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08lX", static_cast<unsigned long>(hr));
+    return buf;
+}
+
+std::string GuidText(const GUID& guid) {
+    wchar_t buf[40];
+    return StringFromGUID2(guid, buf, 40) ? Narrow(buf) : "?";
+}
+
+void Line(const std::string& label, const std::string& value) {
+    std::printf("%s: %s\n", label.c_str(), value.c_str());
+}
+
+// The result code and, on failure, the calling thread's error description.
+std::string Outcome(HRESULT hr) {
+    std::string text = Hex(hr);
+    if (SUCCEEDED(hr)) {
+        return text;
+    }
+    Ptr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Put()) == S_OK && info.Get()) {
+        BSTR description = nullptr;
+        BSTR source = nullptr;
+        info->GetDescription(&description);
+        info->GetSource(&source);
+        text += " \"" + Narrow(description) + "\" from " + Narrow(source);
+        SysFreeString(description);
+        SysFreeString(source);
+    } else {
+        text += " (no error info)";
+    }
+    return text;
+}
+
+bool SameObject(IUnknown* a, IUnknown* b) {
+    if (!a || !b) {
+        return a == b;
+    }
+    Ptr<IUnknown> ua;
+    Ptr<IUnknown> ub;
+    a->QueryInterface(IID_IUnknown, ua.PutVoid());
+    b->QueryInterface(IID_IUnknown, ub.PutVoid());
+    return ua.Get() == ub.Get();
+}
+
+void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
+    double d = -1;
+    VARIANT_BOOL b = 1;
+    HRESULT hr = calc->get_Result(&d);
+    Line("get_Result", Hex(hr) + " " + std::to_string(d));
+    hr = calc->put_Result(12.5);
+    calc->get_Result(&d);
+    Line("put_Result(12.5)", Hex(hr) + ", then " + std::to_string(d));
+    hr = calc->get_Cancelled(&b);
+    Line("get_Cancelled", Hex(hr) + " " + std::to_string(b));
+    b = 1;
+    hr = calc->get_ErrorOccurred(&b);
+    Line("get_ErrorOccurred", Hex(hr) + " " + std::to_string(b));
+    Line("Show without an owner", Outcome(calc->Show()));
+
+    Ptr<IDispatch> owner;
+    Line("put_MyOwner(form)", Outcome(calc->put_MyOwner(form)));
+    hr = calc->get_MyOwner(owner.Put());
+    Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
+    Line("put_MyOwner(child window's form)", Outcome(calc->put_MyOwner(child)));
+    hr = calc->get_MyOwner(owner.Put());
+    Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
+    Line("Show with an owner", Outcome(calc->Show()));
+    Line("put_MyOwner(null)", Outcome(calc->put_MyOwner(nullptr)));
+    hr = calc->get_MyOwner(owner.Put());
+    Line("get_MyOwner", Hex(hr) + (owner.Get() ? " an object" : " null"));
+}
+
+void Dispatch(IDispatch* calc) {
+    const wchar_t* names[] = {L"Result",  L"Cancelled", L"Show", L"ErrorOccurred",
+                              L"MyOwner", L"rESULT",    L"Owner"};
+    for (const wchar_t* name : names) {
+        DISPID id = 0;
+        LPOLESTR n = const_cast<LPOLESTR>(name);
+        const HRESULT hr = calc->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "0x%08lX", static_cast<unsigned long>(id));
+        Line("GetIDsOfNames " + Narrow(name), Hex(hr) + " " + buf);
+    }
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXCEPINFO info{};
+    VARIANT result;
+    VariantInit(&result);
+    HRESULT hr = calc->Invoke(ZC_DISPID_SHOW, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                              &result, &info, nullptr);
+    if (info.pfnDeferredFillIn) {
+        info.pfnDeferredFillIn(&info);
+    }
+    Line("Invoke Show", Hex(hr) + ", exception " + Hex(info.scode) + " \"" +
+                            Narrow(info.bstrDescription) + "\" from " + Narrow(info.bstrSource));
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrHelpFile);
+
+    VARIANT value;
+    value.vt = VT_R8;
+    value.dblVal = 3.5;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS put{&value, &named, 1, 1};
+    hr = calc->Invoke(ZC_DISPID_RESULT, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put,
+                      nullptr, nullptr, nullptr);
+    Line("Invoke put Result 3.5", Hex(hr));
+    hr = calc->Invoke(ZC_DISPID_RESULT, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                      &result, nullptr, nullptr);
+    Line("Invoke get Result", Hex(hr) + " vt " + std::to_string(result.vt) + " " +
+                                  std::to_string(result.vt == VT_R8 ? result.dblVal : -1));
+    VariantClear(&result);
+}
+
+const char* KindName(INVOKEKIND kind) {
+    switch (kind) {
+        case INVOKE_FUNC:
+            return "method";
+        case INVOKE_PROPERTYGET:
+            return "propget";
+        case INVOKE_PROPERTYPUT:
+            return "propput";
+        case INVOKE_PROPERTYPUTREF:
+            return "propputref";
+    }
+    return "?";
+}
+
+// A type's identifier, kind and size; with listMembers, its own functions in vtable order with
+// their dispatch ids.
+void Members(ITypeInfo* info, const std::string& label, bool listMembers) {
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) {
+        Line(label, "no attributes");
+        return;
+    }
+    Line(label, GuidText(attr->guid) + " kind " + std::to_string(attr->typekind) + ", " +
+                    std::to_string(attr->cFuncs) + " functions, flags " +
+                    std::to_string(attr->wTypeFlags));
+    for (UINT i = 0; listMembers && i < attr->cFuncs; ++i) {
+        FUNCDESC* f = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &f))) {
+            continue;
+        }
+        BSTR name = nullptr;
+        UINT got = 0;
+        info->GetNames(f->memid, &name, 1, &got);
+        char id[16];
+        std::snprintf(id, sizeof id, "0x%08lX", static_cast<unsigned long>(f->memid));
+        Line("  " + Narrow(name), std::string(KindName(f->invkind)) + " " + id + ", " +
+                                      std::to_string(f->cParams) + " parameters, returns vt " +
+                                      std::to_string(f->elemdescFunc.tdesc.vt));
+        SysFreeString(name);
+        info->ReleaseFuncDesc(f);
+    }
+    info->ReleaseTypeAttr(attr);
+}
+
+void TypeLibrary(IDispatch* calc) {
+    UINT count = 0;
+    HRESULT hr = calc->GetTypeInfoCount(&count);
+    Line("GetTypeInfoCount", Hex(hr) + " " + std::to_string(count));
+    Ptr<ITypeInfo> info;
+    hr = calc->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.Put());
+    Line("GetTypeInfo(0)", Hex(hr));
+    if (info.Get()) {
+        Members(info.Get(), "  dispatch type", false);
+        HREFTYPE ref = 0;
+        Ptr<ITypeInfo> vtable;
+        if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref)) &&
+            SUCCEEDED(info->GetRefTypeInfo(ref, vtable.Put()))) {
+            Members(vtable.Get(), "  interface type", true);
+        }
+    }
+
+    Ptr<ITypeLib> lib;
+    hr = LoadRegTypeLib(LIBID_ZarnetCalc, 1, 0, LOCALE_NEUTRAL, lib.Put());
+    Line("LoadRegTypeLib", Hex(hr));
+    if (!lib.Get()) {
+        return;
+    }
+    TLIBATTR* attr = nullptr;
+    BSTR name = nullptr;
+    lib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
+    if (SUCCEEDED(lib->GetLibAttr(&attr))) {
+        Line("  library", Narrow(name) + " " + GuidText(attr->guid) + " " +
+                              std::to_string(attr->wMajorVerNum) + "." +
+                              std::to_string(attr->wMinorVerNum));
+        lib->ReleaseTLibAttr(attr);
+    }
+    SysFreeString(name);
+    Ptr<ITypeInfo> coclass;
+    hr = lib->GetTypeInfoOfGuid(CLSID_clsZarnetCalc, coclass.Put());
+    if (SUCCEEDED(hr)) {
+        BSTR cls = nullptr;
+        coclass->GetDocumentation(MEMBERID_NIL, &cls, nullptr, nullptr, nullptr);
+        HREFTYPE ref = 0;
+        Ptr<ITypeInfo> itf;
+        BSTR itfName = nullptr;
+        if (SUCCEEDED(coclass->GetRefTypeOfImplType(0, &ref)) &&
+            SUCCEEDED(coclass->GetRefTypeInfo(ref, itf.Put()))) {
+            itf->GetDocumentation(MEMBERID_NIL, &itfName, nullptr, nullptr, nullptr);
+        }
+        Line("  class", Narrow(cls) + ", default interface " + Narrow(itfName));
+        SysFreeString(cls);
+        SysFreeString(itfName);
+    } else {
+        Line("  class", Hex(hr));
+    }
+}
+
+// Calls from a thread that did not create the object are refused; AddRef and Release are not.
+void OtherThread(_clsZarnetCalc* calc) {
+    HRESULT vtable = S_OK;
+    HRESULT dispatch = S_OK;
+    std::thread([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        calc->AddRef();
+        double d = 0;
+        vtable = calc->get_Result(&d);
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        VARIANT result;
+        VariantInit(&result);
+        dispatch = calc->Invoke(ZC_DISPID_RESULT, IID_NULL, LOCALE_USER_DEFAULT,
+                                DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+        VariantClear(&result);
+        calc->Release();
+        CoUninitialize();
+    }).join();
+    Line("get_Result from another thread", Hex(vtable));
+    Line("Invoke from another thread", Hex(dispatch));
+}
+
+// A client in the multithreaded apartment gets the object from an apartment of its own, through
+// the type library's marshaler: the registration of the type library and the interface at work.
+void OtherApartment(const CLSID& clsid) {
+    std::thread([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            Ptr<_clsZarnetCalc> calc;
+            const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID__clsZarnetCalc, calc.PutVoid());
+            Line("CoCreateInstance in the multithreaded apartment", Hex(hr));
+            if (calc.Get()) {
+                double d = 0;
+                calc->put_Result(2.5);
+                const HRESULT got = calc->get_Result(&d);
+                Line("  put_Result(2.5), get_Result", Hex(got) + " " + std::to_string(d));
+                // (Wine 8 does not carry the error info between apartments.)
+                Line("  Show", Hex(calc->Show()));
+            }
+        }
+        CoUninitialize();
+    }).join();
+}
+
+// A path in its long form, for comparing (registration may write the short form).
+std::wstring LongPath(const std::wstring& path) {
+    wchar_t buffer[1024];
+    const DWORD n = GetLongPathNameW(path.c_str(), buffer, 1024);
+    return n > 0 && n < 1024 ? std::wstring(buffer, n) : path;
+}
+
+std::wstring ClassesText(const std::wstring& key) {
+    wchar_t buffer[1024];
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer,
+                     &size) != ERROR_SUCCESS) {
+        return L"(none)";
+    }
+    return buffer;
+}
+
+// The paths registration wrote name the library and its folder (the stage registers it from a
+// folder whose name is not plain ASCII).
+void RegisteredPaths(HMODULE module) {
+    wchar_t path[1024];
+    const DWORD n = GetModuleFileNameW(module, path, 1024);
+    const std::wstring library = LongPath(std::wstring(path, n));
+    const std::wstring folder = library.substr(0, library.find_last_of(L'\\'));
+    const auto same = [](const std::wstring& a, const std::wstring& b) {
+        return lstrcmpiW(LongPath(a).c_str(), b.c_str()) == 0 ? "the library's"
+                                                              : "another: " + Narrow(a.c_str());
+    };
+    BSTR typeLibPath = nullptr;
+    QueryPathOfRegTypeLib(LIBID_ZarnetCalc, 1, 0, LOCALE_NEUTRAL, &typeLibPath);
+    Line("registered type library path", same(typeLibPath ? typeLibPath : L"", library));
+    SysFreeString(typeLibPath);
+    Line("registered InprocServer32",
+         same(ClassesText(L"CLSID\\{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}\\InprocServer32"),
+              library));
+    Line("registered HELPDIR",
+         same(ClassesText(L"TypeLib\\{55905F67-BCDA-4365-BBE2-4A477DADDF06}\\1.0\\HELPDIR"),
+              folder));
+}
+
+// The version resource of the library.
+void Version(HMODULE module) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(module, path, MAX_PATH);
+    const DWORD size = GetFileVersionInfoSizeW(path, nullptr);
+    std::string data(size, '\0');
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    wchar_t* product = nullptr;
+    UINT length = 0;
+    if (size == 0 || !GetFileVersionInfoW(path, 0, size, data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        !VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductName",
+                        reinterpret_cast<void**>(&product), &length)) {
+        Line("version", "no version resource");
+        return;
+    }
+    Line("version", std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                        std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                        std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+                        std::to_string(LOWORD(fixed->dwFileVersionLS)) + " " + Narrow(product));
+}
+
+using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+
+int Run() {
+    CLSID clsid{};
+    HRESULT hr = CLSIDFromProgID(L"ZarnetCalc.clsZarnetCalc", &clsid);
+    Line("CLSIDFromProgID", Hex(hr) + " " + GuidText(clsid));
+
+    Ptr<_clsZarnetCalc> calc;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsZarnetCalc, calc.PutVoid());
+    Line("CoCreateInstance", Hex(hr));
+    CLSID formClsid{};
+    Ptr<IDispatch> form;
+    Ptr<IDispatch> child;
+    if (SUCCEEDED(CLSIDFromProgID(L"ZarnetCalcTest.Form", &formClsid))) {
+        CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, form.PutVoid());
+    }
+    if (!calc.Get() || !form.Get()) {
+        Line("stopped", "the component or the test form could not be created");
+        return 1;
+    }
+    DISPID childId = DISPID_UNKNOWN;
+    LPOLESTR childName = const_cast<LPOLESTR>(L"Child");
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT v;
+    VariantInit(&v);
+    if (SUCCEEDED(form->GetIDsOfNames(IID_NULL, &childName, 1, 0, &childId)) &&
+        SUCCEEDED(form->Invoke(childId, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                               nullptr)) &&
+        v.vt == VT_DISPATCH) {
+        *child.Put() = v.pdispVal;
+    } else {
+        VariantClear(&v);
+    }
+
+    Vtable(calc.Get(), form.Get(), child.Get());
+    Dispatch(calc.Get());
+    TypeLibrary(calc.Get());
+    OtherThread(calc.Get());
+
+    HMODULE module = GetModuleHandleW(L"zarnetcalc.dll");
+    auto canUnload = reinterpret_cast<CanUnloadFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    auto getClassObject = reinterpret_cast<GetClassObjectFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    if (!canUnload || !getClassObject) {
+        Line("stopped", "zarnetcalc.dll's entry points not found");
+        return 1;
+    }
+    Line("DllCanUnloadNow with an object alive", Hex(canUnload()));
+    calc.Reset();
+    Line("DllCanUnloadNow after its release", Hex(canUnload()));
+    Ptr<IClassFactory> factory;
+    hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                          factory.PutVoid());
+    Line("CoGetClassObject", Hex(hr));
+    if (factory.Get()) {
+        factory->LockServer(TRUE);
+        factory.Reset();
+        Line("DllCanUnloadNow with a lock", Hex(canUnload()));
+        hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                              factory.PutVoid());
+        if (factory.Get()) {
+            factory->LockServer(FALSE);
+            Ptr<IUnknown> object;
+            hr = factory->CreateInstance(form.Get(), IID_IUnknown, object.PutVoid());
+            Line("CreateInstance with an outer object", Hex(hr));
+            factory.Reset();
+        }
+        Line("DllCanUnloadNow after unlocking", Hex(canUnload()));
+    }
+    Ptr<IUnknown> other;
+    hr = getClassObject(formClsid, IID_IClassFactory, other.PutVoid());
+    Line("DllGetClassObject for another class", Hex(hr) + (other.Get() ? " an object" : " null"));
+    Version(module);
+    RegisteredPaths(module);
+    OtherApartment(clsid);
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        std::puts("CoInitializeEx failed");
+        return 1;
+    }
+    const int status = Run();
+    CoUninitialize();
+    return status;
+}
