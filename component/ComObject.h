@@ -1,16 +1,19 @@
 // Reference counting and QueryInterface, written once for every object the library hands out.
-// An object derives from ComObject<Self, Interface> and lists the identifiers it answers to in a
-// static Implements(riid); it may refuse calls (the apartment check) in Admit().
+// An object derives from ComObject<Self, Interface...>: with one interface it lists the
+// identifiers it answers to in a static Implements(riid); with more, it maps an identifier to the
+// interface pointer itself in InterfaceFor(riid). It may refuse calls (the apartment check) in
+// Admit().
 #pragma once
 
 #include <atomic>
+#include <tuple>
 
 #include "component/Runtime.h"
 
 namespace zarnetcalc::runtime {
 
-template <class Derived, class Interface>
-class ComObject : public Interface {
+template <class Derived, class... Interfaces>
+class ComObject : public Interfaces... {
   public:
     ComObject() { ObjectCreated(); }
     ComObject(const ComObject&) = delete;
@@ -25,13 +28,14 @@ class ComObject : public Interface {
         if (const HRESULT hr = static_cast<Derived*>(this)->Admit(); FAILED(hr)) {
             return hr;
         }
-        if (!Derived::Implements(riid)) {
+        void* found = static_cast<Derived*>(this)->InterfaceFor(riid);
+        if (!found) {
             return ReportError(E_NOINTERFACE, std::string(Derived::kName) +
                                                   " does not support the interface " +
                                                   GuidToString(riid));
         }
-        *ppv = static_cast<Interface*>(this);
-        this->AddRef();
+        *ppv = found;
+        AddRef();
         return S_OK;
     }
     // Counting is free-threaded: a reference may be dropped on any thread.
@@ -45,6 +49,13 @@ class ComObject : public Interface {
     }
 
     HRESULT Admit() { return S_OK; }
+
+    // The first interface, for every identifier Derived::Implements takes.
+    void* InterfaceFor(REFIID riid) {
+        using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
+        return Derived::Implements(riid) ? static_cast<First*>(static_cast<Derived*>(this))
+                                         : nullptr;
+    }
 
   protected:
     ~ComObject() { ObjectDestroyed(); }

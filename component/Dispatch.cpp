@@ -116,12 +116,19 @@ std::string Hex(std::uint32_t value) {
 
 // ---- the calculator object -------------------------------------------------------------------
 
-class CalculatorObject final : public ComObject<CalculatorObject, _clsZarnetCalc> {
+class CalculatorObject final
+    : public ComObject<CalculatorObject, _clsZarnetCalc, ISupportErrorInfo> {
   public:
     static constexpr const char* kName = "clsZarnetCalc";
-    static bool Implements(REFIID riid) {
-        return IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
-               IsEqualGUID(riid, IID__clsZarnetCalc);
+    void* InterfaceFor(REFIID riid) {
+        if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
+            IsEqualGUID(riid, IID__clsZarnetCalc)) {
+            return static_cast<_clsZarnetCalc*>(this);
+        }
+        if (IsEqualGUID(riid, IID_ISupportErrorInfo)) {
+            return static_cast<ISupportErrorInfo*>(this);
+        }
+        return nullptr;
     }
 
     explicit CalculatorObject(std::unique_ptr<ComponentCore> core)
@@ -135,6 +142,12 @@ class CalculatorObject final : public ComObject<CalculatorObject, _clsZarnetCalc
                                "created it");
         }
         return S_OK;
+    }
+
+    // ISupportErrorInfo: every failing member of the dual interface leaves an error description
+    // for the calling thread.
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+        return IsEqualGUID(riid, IID__clsZarnetCalc) ? S_OK : S_FALSE;
     }
 
     // IDispatch

@@ -166,6 +166,8 @@ inline constexpr IID IID_IClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID IID_IDispatch = {
     0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID_ISupportErrorInfo = {
+    0xDF0B3D60, 0x548F, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
 inline constexpr CLSID CLSID_clsZarnetCalc = {
     0xD1B95FEC, 0xF1E6, 0x4E7E, {0xBB, 0x9A, 0xAF, 0x5A, 0x08, 0x18, 0xEE, 0xB8}};
 inline constexpr IID IID__clsZarnetCalc = {
@@ -319,6 +321,16 @@ class IDispatch : public IUnknown {
 
   protected:
     ~IDispatch() = default;
+};
+
+// Answers S_OK for an interface whose failing calls leave an error description for the calling
+// thread (here: ZarnetCalcGetErrorDescription).
+class ISupportErrorInfo : public IUnknown {
+  public:
+    virtual HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) = 0;
+
+  protected:
+    ~ISupportErrorInfo() = default;
 };
 
 // The dual interface: the dispatch members, then the typed ones in the class's member order.

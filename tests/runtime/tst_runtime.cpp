@@ -185,6 +185,7 @@ class tst_runtime : public QObject {
         QTest::newRow("IUnknown") << IID_IUnknown << false << S_OK;
         QTest::newRow("IDispatch") << IID_IDispatch << false << S_OK;
         QTest::newRow("_clsZarnetCalc") << IID__clsZarnetCalc << false << S_OK;
+        QTest::newRow("ISupportErrorInfo") << IID_ISupportErrorInfo << false << S_OK;
         QTest::newRow("IClassFactory") << IID_IClassFactory << false << E_NOINTERFACE;
         QTest::newRow("a form's interface") << IID_IZarnetCalcWindow << false << E_NOINTERFACE;
         QTest::newRow("aggregated") << IID_IUnknown << true << CLASS_E_NOAGGREGATION;
@@ -209,6 +210,10 @@ class tst_runtime : public QObject {
             QCOMPARE(object->QueryInterface(IID_IDispatch, d.PutVoid()), S_OK);
             QCOMPARE(d->QueryInterface(IID_IUnknown, b.PutVoid()), S_OK);
             QCOMPARE(a.Get(), b.Get());
+            ComPtr<ISupportErrorInfo> errors;
+            QCOMPARE(object.As(IID_ISupportErrorInfo, errors), S_OK);
+            QCOMPARE(errors->InterfaceSupportsErrorInfo(IID__clsZarnetCalc), S_OK);
+            QCOMPARE(errors->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
         }
         QCOMPARE(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
     }

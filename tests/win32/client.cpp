@@ -112,6 +112,13 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
     b = 1;
     hr = calc->get_ErrorOccurred(&b);
     Line("get_ErrorOccurred", Hex(hr) + " " + std::to_string(b));
+    // What a careful vtable client asks before it reads the error object.
+    Ptr<ISupportErrorInfo> support;
+    hr = calc->QueryInterface(IID_ISupportErrorInfo, support.PutVoid());
+    Line("ISupportErrorInfo",
+         Hex(hr) + " " +
+             (support.Get() ? Hex(support->InterfaceSupportsErrorInfo(IID__clsZarnetCalc))
+                            : "none"));
     Line("Show without an owner", Outcome(calc->Show()));
 
     Ptr<IDispatch> owner;
