@@ -128,7 +128,16 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
     Line("put_MyOwner(child window's form)", Outcome(calc->put_MyOwner(child)));
     hr = calc->get_MyOwner(owner.Put());
     Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
-    Line("Show with an owner", Outcome(calc->Show()));
+    // The application quitting while the calculator is up ends it as Esc would, and the quit
+    // message goes on to the loops further out.
+    PostQuitMessage(0);
+    Line("Show with an owner, the application quitting", Outcome(calc->Show()));
+    b = 0;
+    calc->get_Cancelled(&b);
+    MSG quit;
+    const bool passedOn = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+    Line("  then",
+         "Cancelled " + std::to_string(b) + ", WM_QUIT " + (passedOn ? "passed on" : "lost"));
     Line("put_MyOwner(null)", Outcome(calc->put_MyOwner(nullptr)));
     hr = calc->get_MyOwner(owner.Put());
     Line("get_MyOwner", Hex(hr) + (owner.Get() ? " an object" : " null"));
