@@ -39,10 +39,8 @@ frmAbout::frmAbout(HWND owner) : owner_(owner) {
 
 frmAbout::~frmAbout() {
     Destroy();
-    for (HGDIOBJ font : {static_cast<HGDIOBJ>(titleFont_)}) {
-        if (font != nullptr) {
-            DeleteObject(font);
-        }
+    if (titleFont_ != nullptr) {
+        DeleteObject(titleFont_);
     }
     for (HICON icon : {smallIcon_, bigIcon_}) {
         if (icon != nullptr) {

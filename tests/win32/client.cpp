@@ -143,6 +143,37 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
     Line("get_MyOwner", Hex(hr) + (owner.Get() ? " an object" : " null"));
 }
 
+// An owner destroyed while the calculator is up takes the dialog with it: Show ends as Esc would.
+IDispatch* doomedForm = nullptr;
+
+void CALLBACK DestroyDoomedForm(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    LPOLESTR name = const_cast<LPOLESTR>(L"Destroy");
+    DISPID id = DISPID_UNKNOWN;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (doomedForm && SUCCEEDED(doomedForm->GetIDsOfNames(IID_NULL, &name, 1, 0, &id))) {
+        doomedForm->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+    }
+}
+
+void OwnerDestroyed(_clsZarnetCalc* calc, const CLSID& formClsid) {
+    Ptr<IDispatch> owner;
+    CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, owner.PutVoid());
+    if (!owner.Get() || FAILED(calc->put_MyOwner(owner.Get()))) {
+        Line("Show, the owner destroyed while it is up", "no owner could be set");
+        return;
+    }
+    doomedForm = owner.Get();
+    SetTimer(nullptr, 0, 50, DestroyDoomedForm);
+    const HRESULT hr = calc->Show();
+    doomedForm = nullptr;
+    VARIANT_BOOL b = 0;
+    calc->get_Cancelled(&b);
+    Line("Show, the owner destroyed while it is up",
+         Outcome(hr) + ", Cancelled " + std::to_string(b));
+    calc->put_MyOwner(nullptr);
+}
+
 void Dispatch(IDispatch* calc) {
     const wchar_t* names[] = {L"Result",  L"Cancelled", L"Show", L"ErrorOccurred",
                               L"MyOwner", L"rESULT",    L"Owner"};
@@ -424,6 +455,7 @@ int Run() {
     }
 
     Vtable(calc.Get(), form.Get(), child.Get());
+    OwnerDestroyed(calc.Get(), formClsid);
     Dispatch(calc.Get());
     TypeLibrary(calc.Get());
     OtherThread(calc.Get());
