@@ -3,6 +3,7 @@
 # (the ones the Linux suite runs its own host on), a screenshot, one run typed through the X
 # server with xdotool, and the About box. Uses wine-test.sh's pass, fail, winpath, $work, $build
 # and $bin. Every wait polls, and every wait and program is bounded in time.
+# shellcheck disable=SC2154  # build, work, tests and bin are wine-test.sh's
 
 demo=$PWD/$build/demo/win32/zarnetcalc-demo.exe
 

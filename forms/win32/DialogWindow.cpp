@@ -78,9 +78,9 @@ int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
     return 0;  // one is enough
 }
 
-// Asked once per family: the answer does not change while the dialog is up.
+// Asked once per family and thread: the answer does not change while the dialog is up.
 bool FamilyInstalled(const wchar_t* family) {
-    static std::map<std::wstring, bool> known;
+    thread_local std::map<std::wstring, bool> known;
     const auto it = known.find(family);
     if (it != known.end()) {
         return it->second;
