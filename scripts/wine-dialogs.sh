@@ -189,10 +189,6 @@ xdotool_session() {
 }
 
 dialog_checks() {
-    # No window manager runs on this display: Wine manages its windows itself, instead of
-    # waiting two seconds for a window manager each time a window is hidden.
-    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-
     echo "== the dialogs: the sample host's scripted mode on the shared cases"
     demo_cases
     demo_unknown_token

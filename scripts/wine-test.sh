@@ -62,6 +62,9 @@ echo "== a fresh Wine prefix (display $DISPLAY)"
 mkdir -p "$WINEPREFIX"
 timeout 20 wineserver -p
 timeout 180 wine wineboot -i >/dev/null 2>&1
+# No window manager runs on this display: Wine manages its windows itself, instead of waiting
+# two seconds for a window manager each time a window is hidden.
+timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 
 # A Linux path as Wine sees it through drive Z:.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
