@@ -91,6 +91,8 @@ void frmCalculator::CreateControls() {
                 DWORD style = WS_TABSTOP | BS_PUSHBUTTON;
                 if (def.role == ControlRole::About) {
                     style |= BS_ICON;
+                } else if (def.role == ControlRole::Tmp) {
+                    style |= BS_NOTIFY;  // tells when it gets and loses the focus
                 }
                 window = CreateChild(L"BUTTON", def.caption, style, id);
                 break;
@@ -195,6 +197,19 @@ void frmCalculator::Layout() {
 
 bool frmCalculator::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+        case WM_COMMAND: {
+            // While the hidden cmdTmp has the focus, Enter presses it, and it stands for "=":
+            // the "=" key is then drawn as the default button, though the dialog has none.
+            const WORD notification = HIWORD(wParam);
+            if (cmdTmp_ == nullptr || reinterpret_cast<HWND>(lParam) != cmdTmp_ ||
+                (notification != BN_SETFOCUS && notification != BN_KILLFOCUS)) {
+                return false;
+            }
+            SendMessageW(cmdKeypad_[calculator::key::kEquals], BM_SETSTYLE,
+                         notification == BN_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+            result = 0;
+            return true;
+        }
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item.CtlType != ODT_STATIC) {
@@ -361,9 +376,15 @@ void frmCalculator::SetDisplayText(std::string_view text) {
         return;  // a key that changes nothing costs no repaint
     }
     display_.assign(text);
+    const std::wstring wide = Widen(display_);
     if (txtDisplay_ != nullptr) {
-        SetWindowTextW(txtDisplay_, Widen(display_).c_str());
+        SetWindowTextW(txtDisplay_, wide.c_str());
         InvalidateRect(txtDisplay_, nullptr, FALSE);
+    }
+    // The hidden equals button, where the focus rests, takes the figure as its name, so that a
+    // screen reader speaks it after the key that made it; no one sees its caption.
+    if (cmdTmp_ != nullptr) {
+        SetWindowTextW(cmdTmp_, wide.c_str());
     }
 }
 
