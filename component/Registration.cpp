@@ -138,6 +138,23 @@ std::vector<std::string> OwnedKeys(HKEY root) {
     return keys;
 }
 
+// Removes key when it holds neither values nor subkeys: the type library's own key, which
+// registration made to hold its version, once no version is left in it.
+void RemoveIfEmpty(HKEY root, const std::string& key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+        return;
+    }
+    DWORD subKeys = 1;
+    DWORD values = 1;
+    const LONG r = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                                    &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(handle);
+    if (r == ERROR_SUCCESS && subKeys == 0 && values == 0) {
+        RegDeleteTreeA(root, key.c_str());
+    }
+}
+
 // Removes the keys of one store; a key that is not there is no failure.
 LONG RemoveFrom(HKEY root) {
     LONG worst = ERROR_SUCCESS;
@@ -155,6 +172,7 @@ LONG RemoveFrom(HKEY root) {
             worst = r;
         }
     }
+    RemoveIfEmpty(root, kClasses + "TypeLib\\" + GuidToString(LIBID_ZarnetCalc));
     return worst;
 }
 

@@ -101,4 +101,18 @@ class ComponentCore {
 };
 std::unique_ptr<ComponentCore> CreateComponentCore();
 
+// ---- shared, on the platform's error reporting ---------------------------------------------
+
+// Runs an exported function's body so that no exception leaves the library: one that escapes
+// becomes its result code, with the error description.
+template <class Body>
+HRESULT Guarded(Body&& body) {
+    try {
+        return body();
+    } catch (...) {
+        const MemberFailure failure = FailureFromCurrentException();
+        return ReportError(failure.hr, failure.description);
+    }
+}
+
 }  // namespace zarnetcalc::runtime

@@ -33,6 +33,11 @@ using LPSTR = char*;
 using REGSAM = DWORD;
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+using PFILETIME = FILETIME*;
 
 // The predefined roots. HKEY_CLASSES_ROOT is a read-only merged view: a key is the user's
 // Software\Classes\<key> when that exists, else the machine's; writes go to one of those two.
@@ -82,6 +87,11 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                     DWORD cbData);
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 LONG RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey);
+// Here only the counts of subkeys and values are answered; the other outputs must be null.
+LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
+                      LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
+                      LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                      LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime);
 
 }  // namespace zarnetcalc::registry
 

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QSet>
 #include <QString>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -555,6 +556,35 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
         s.lines.erase(s.lines.begin() + line);
         return ERROR_SUCCESS;
     });
+}
+
+LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
+                      LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
+                      LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                      LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
+    OpenKey key;
+    Store s;
+    QString folded;
+    LONG r = Opened(hKey, KEY_QUERY_VALUE, key);
+    if (r == ERROR_SUCCESS &&
+        (lpClass || lpcchClass || lpReserved || lpcbMaxSubKeyLen || lpcbMaxClassLen ||
+         lpcbMaxValueNameLen || lpcbMaxValueLen || lpcbSecurityDescriptor || lpftLastWriteTime))
+        r = ERROR_INVALID_PARAMETER;
+    if (r == ERROR_SUCCESS && (r = Locate(key.root, key.path, s, folded)) == ERROR_FILE_NOT_FOUND)
+        r = ERROR_KEY_DELETED;
+    if (r != ERROR_SUCCESS)
+        return r;
+    QSet<QString> subKeys;  // the next component of every key below this one
+    const QString below = folded.isEmpty() ? QString() : folded + u'\\';
+    for (auto k = s.keys.cbegin(); k != s.keys.cend(); ++k) {
+        if (k.key().size() > below.size() && k.key().startsWith(below))
+            subKeys.insert(k.key().mid(below.size()).section(u'\\', 0, 0));
+    }
+    if (lpcSubKeys != nullptr)
+        *lpcSubKeys = DWORD(subKeys.size());
+    if (lpcValues != nullptr)
+        *lpcValues = DWORD(s.keys.value(folded).values.size());
+    return ERROR_SUCCESS;
 }
 
 // A subkey must be named: the key itself is never emptied (no caller asks for that).

@@ -165,18 +165,16 @@ exports() {
 echo "== registering"
 check exports "$tests/exports.expected" exports
 timeout 60 wine regsvr32 /s "$(winpath "$bin/zctestform.dll")"
-# Another program's values named like the component's keys, and another version of the type
-# library, which unregistering must keep. The user's store, which a fresh prefix lacks, gets the
-# containers the machine's has: registration creates them when they are missing and, like every
-# registration, leaves them on removal.
+# Another program's values named like the component's keys, and in the machine's store another
+# version of the type library, which unregistering must keep (in the user's store the type
+# library's key must go with its only version). The user's store, which a fresh prefix lacks,
+# gets the containers the machine's has: registration creates them when they are missing and,
+# like every registration, leaves them on removal.
 libid='{55905F67-BCDA-4365-BBE2-4A477DADDF06}'
 timeout 60 wine reg add 'HKLM\Software\Classes' /v ZarnetCalc.clsZarnetCalc /d other /f >/dev/null
 timeout 60 wine reg add 'HKLM\Software\Classes\CLSID' /v "$clsid" /d other /f >/dev/null
-for root in HKLM HKCU; do
-    timeout 60 wine reg add "$root"'\Software\Classes\TypeLib\'"$libid"'\2.0' /ve /d other /f \
-        >/dev/null
-done
-for key in CLSID Interface; do
+timeout 60 wine reg add 'HKLM\Software\Classes\TypeLib\'"$libid"'\2.0' /ve /d other /f >/dev/null
+for key in CLSID Interface TypeLib; do
     timeout 60 wine reg add 'HKCU\Software\Classes\'"$key" /f >/dev/null
 done
 # Not registered yet: creation fails. (This first script run also lets the script host register

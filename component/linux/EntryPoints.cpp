@@ -6,20 +6,6 @@
 
 using namespace zarnetcalc::runtime;
 
-namespace {
-
-template <class Body>
-HRESULT Guarded(Body&& body) {
-    try {
-        return body();
-    } catch (...) {
-        const MemberFailure failure = FailureFromCurrentException();
-        return ReportError(failure.hr, failure.description);
-    }
-}
-
-}  // namespace
-
 extern "C" ZARNETCALC_EXPORT HRESULT DllCanUnloadNow() {
     return CanUnloadNow();
 }

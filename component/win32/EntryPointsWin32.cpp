@@ -5,20 +5,6 @@
 
 using namespace zarnetcalc::runtime;
 
-namespace {
-
-template <class Body>
-HRESULT Guarded(Body&& body) {
-    try {
-        return body();
-    } catch (...) {
-        const MemberFailure failure = FailureFromCurrentException();
-        return ReportError(failure.hr, failure.description);
-    }
-}
-
-}  // namespace
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         RememberModule(instance);
