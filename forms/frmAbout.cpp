@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 
+#include "forms/AboutLayout.h"
 #include "forms/CalculatorLayout.h"
 #include "forms/SysInfoQt.h"
 
@@ -22,41 +23,7 @@ namespace zarnetcalc::forms {
 namespace {
 
 using layout::TwipsToPixels;
-
-constexpr int kClientWidth = 5652;  // twips
-constexpr int kClientHeight = 3024;
-
-enum class Role { OK, SysInfo, Title, Version, Notice };
-enum class Kind { Button, Label };
-
-struct ControlDef {
-    Role role;
-    Kind kind;
-    const char* name;  // objectName
-    const char* caption;
-    int left, top, width, height;  // twips
-};
-
-// In tab order: OK first, then System Info; labels take no focus.
-constexpr std::array<ControlDef, 5> kControls{{
-    {Role::OK, Kind::Button, "cmdOK", "OK", 4200, 1800, 1260, 345},
-    {Role::SysInfo, Kind::Button, "cmdSysInfo", "&System Info...", 4200, 2280, 1245, 345},
-    {Role::Title, Kind::Label, "lblTitle", "Application Title", 240, 120, 3888, 480},
-    {Role::Version, Kind::Label, "lblVersion", "Version", 240, 720, 3888, 228},
-    {Role::Notice, Kind::Label, "Label1(1)", "Copyright \u00a9 Zarnet. All rights reserved.", 240,
-     1080, 3732, 252},
-}};
-
-struct LineDef {
-    int x1, y1, x2, y2;  // twips
-    bool light;          // the window-background colour, else black
-};
-
-// Line1(0) and Line1(1): a light line just under a black one, an etched separator.
-constexpr std::array<LineDef, 2> kLines{{
-    {132, 1584, 5532, 1584, true},
-    {120, 1560, 5517, 1560, false},
-}};
+using namespace about_layout;
 
 // Lines are truncated to whole pixels so the two lines of the etch touch (rows 104 and 105).
 constexpr int LinePixel(int twips) {

@@ -1,7 +1,8 @@
 // The component behind the binary interface on Windows: Result and the two flags, and the owner,
-// a form whose hWnd property names a top-level window. The dialogs are not part of this build
-// yet, so Show with an owner fails clearly. The dispatch object over it is component/Dispatch.cpp.
+// a form whose hWnd property names a top-level window. Show runs the native dialog
+// (ShowCalculator.cpp); the dispatch object over it is component/Dispatch.cpp.
 #include "component/win32/RuntimeWin32.h"
+#include "component/win32/ShowCalculator.h"
 #include "zarnetcalc/Error.h"
 
 namespace zarnetcalc::runtime {
@@ -87,9 +88,11 @@ class Win32Component final : public ComponentCore {
         if (!form_ || !IsWindow(window_)) {
             throw Error(kErrObjectNotSet, "Object variable or With block variable not set");
         }
-        throw Error(kErrInvalidCall,
-                    "Invalid procedure call or argument: this build of the component has no "
-                    "calculator dialog");
+        const component::ShowOutcome outcome =
+            component::ShowCalculator(window_, [this] { result_ = 0; });
+        result_ = outcome.result;
+        cancelled_ = outcome.cancelled ? VARIANT_TRUE : VARIANT_FALSE;
+        errorOccurred_ = outcome.errorOccurred ? VARIANT_TRUE : VARIANT_FALSE;
     }
 
   private:

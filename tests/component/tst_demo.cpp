@@ -1,5 +1,6 @@
 // The sample host's scripted mode, run as a separate process exactly as automation would run it:
 // its output per token, its Result line, its exit status and its errors.
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -39,55 +40,41 @@ class tst_demo : public QObject {
     Q_OBJECT
 
   private slots:
+    // The cases are shared with the Windows stage, which runs the Windows host on them.
     void script_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("output");
-
-        QTest::newRow("sum: five token lines and the Result line")
-            << "1 2 + 3 ="
-            << "1\t1\t\n2\t12\t\n+\t12\t\n3\t3\t\n=\t15\t\n"
-               "Result=15 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("empty script: closed at once") << ""
-                                                      << "Result=0 Cancelled=False "
-                                                         "ErrorOccurred=False\n";
-        QTest::newRow("Esc ends it; later tokens report closed")
-            << "5 <Esc> 3"
-            << "5\t5\t\n<Esc>\t(closed)\n3\t(closed)\nResult=0 Cancelled=True "
-               "ErrorOccurred=False\n";
-        QTest::newRow("F2 ends it as Close does")
-            << "4 <F2>"
-            << "4\t4\t\n<F2>\t(closed)\nResult=4 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("Error: disabled key ignores the click, left open ends in error")
-            << "8 / 0 = 5"
-            << "8\t8\t\n/\t8\t\n0\t0\t\n=\tError\t\n5\tError\t\n"
-               "Result=0 Cancelled=False ErrorOccurred=True\n";
-        QTest::newRow("Error: a keyboard digit still reaches the keypad")
-            << "8 / 0 = <5>"
-            << "8\t8\t\n/\t8\t\n0\t0\t\n=\tError\t\n<5>\t05\t\n"
-               "Result=5 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("FIX indicator and fixed decimals")
-            << "FIX 2 . 5"
-            << "FIX\t0\tFIX\n2\t0.00\tFIX\n.\t0.00\tFIX\n5\t0.50\tFIX\n"
-               "Result=0.5 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("Shift+8 applies * once, Enter is equals")
-            << "5 <*> 3 <Enter>"
-            << "5\t5\t\n<*>\t5\t\n3\t3\t\n<Enter>\t15\t\n"
-               "Result=15 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("numeric keypad")
-            << "<KP1> <KP2> <KP/> <KP4> <Enter>"
-            << "<KP1>\t1\t\n<KP2>\t12\t\n<KP/>\t12\t\n<KP4>\t4\t\n<Enter>\t3\t\n"
-               "Result=3 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("shifted characters and percent")
-            << "2 0 0 + 1 0 <%>"
-            << "2\t2\t\n0\t20\t\n0\t200\t\n+\t200\t\n1\t1\t\n0\t10\t\n<%>\t220\t\n"
-               "Result=220 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("access keys: CE, FIX, Close")
-            << "5 <Alt+E> <Alt+F> 1 7 <Alt+C> 9"
-            << "5\t5\t\n<Alt+E>\t0.00\t\n<Alt+F>\t0.00\tFIX\n1\t0.0\tFIX\n7\t7.0\tFIX\n"
-               "<Alt+C>\t(closed)\n9\t(closed)\nResult=7 Cancelled=False ErrorOccurred=False\n";
-        QTest::newRow("About opens and is closed before the next token")
-            << "5 About 3"
-            << "5\t5\t\nAbout\t5\t\n3\t53\t\nResult=53 Cancelled=False ErrorOccurred=False\n";
+        QFile file(ZC_DEMO_SCRIPTS);
+        QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), ZC_DEMO_SCRIPTS);
+        QString name, script, output;
+        auto addCase = [&] {
+            if (!name.isEmpty())
+                QTest::newRow(qPrintable(name)) << script << output;
+            name.clear();
+            script.clear();
+            output.clear();
+        };
+        int cases = 0;
+        while (!file.atEnd()) {
+            QString line = QString::fromUtf8(file.readLine());
+            if (line.endsWith('\n'))
+                line.chop(1);
+            if (line.startsWith('#'))
+                continue;
+            if (line.isEmpty()) {
+                addCase();
+            } else if (line.startsWith("name: ")) {
+                addCase();
+                name = line.mid(6);
+                ++cases;
+            } else if (line.startsWith("keys:")) {
+                script = line.mid(5).trimmed();
+            } else {
+                output += QString(line).replace("\\t", "\t") + '\n';
+            }
+        }
+        addCase();
+        QVERIFY(cases > 0);
     }
 
     // Neither the host nor the component says anything on standard error in a normal run.

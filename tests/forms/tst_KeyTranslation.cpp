@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "forms/KeyTranslation.h"
+#include "forms/win32/KeyInput.h"
 
 using zarnetcalc::forms::KeyCodes;
 using zarnetcalc::forms::TranslateKey;
@@ -13,6 +14,9 @@ class tst_KeyTranslation : public QObject {
   private slots:
     void translate_data();
     void translate();
+    // The Windows binding's rule, on virtual-key codes and the characters the keys type.
+    void win32Codes_data();
+    void win32Codes();
 };
 
 void tst_KeyTranslation::translate_data() {
@@ -85,6 +89,37 @@ void tst_KeyTranslation::translate() {
     QCOMPARE(int(codes.keyDown), keyDown);
     QCOMPARE(int(codes.shift), shift);
     QCOMPARE(int(codes.keyPress), keyPress);
+}
+
+void tst_KeyTranslation::win32Codes_data() {
+    QTest::addColumn<int>("vk");
+    QTest::addColumn<int>("typed");  // the character the key types, 0 for none
+    QTest::addColumn<int>("keyDown");
+    QTest::addColumn<int>("keyPress");
+
+    QTest::newRow("main digit") << int('5') << int('5') << 53 << 53;
+    QTest::newRow("US shift+8") << int('8') << int('*') << 0 << 42;
+    QTest::newRow("AZERTY shift+&") << int('1') << int('1') << 49 << 49;
+    QTest::newRow("AZERTY & alone") << int('1') << int('&') << 0 << 38;
+    QTest::newRow("other key typing a digit") << 0xDE << int('2') << 50 << 50;
+    QTest::newRow("digit key typing nothing (Ctrl)") << int('5') << 0 << 0 << 0;
+    QTest::newRow("keypad digit") << 101 << int('5') << 101 << 53;
+    QTest::newRow("keypad digit typing nothing") << 101 << 0 << 101 << 0;
+    QTest::newRow("keypad decimal comma") << 110 << int(',') << 110 << 44;
+    QTest::newRow("keypad /") << 111 << int('/') << 111 << 47;
+    QTest::newRow("F2") << 113 << 0 << 113 << 0;
+    QTest::newRow("beyond 16 bits") << int('A') << 0x1F600 << 65 << 0;
+    QTest::newRow("high half of 16 bits") << int('A') << 0x8000 << 65 << 0;
+}
+
+void tst_KeyTranslation::win32Codes() {
+    QFETCH(int, vk);
+    QFETCH(int, typed);
+    QFETCH(int, keyDown);
+    QFETCH(int, keyPress);
+    using namespace zarnetcalc::forms::win32;
+    QCOMPARE(int(KeyDownCode(unsigned(vk), char32_t(typed))), keyDown);
+    QCOMPARE(int(KeyPressCode(char32_t(typed))), keyPress);
 }
 
 QTEST_APPLESS_MAIN(tst_KeyTranslation)

@@ -128,10 +128,116 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
     Line("put_MyOwner(child window's form)", Outcome(calc->put_MyOwner(child)));
     hr = calc->get_MyOwner(owner.Put());
     Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
-    Line("Show with an owner", Outcome(calc->Show()));
+    // The application quitting while the calculator is up ends it as Esc would, and the quit
+    // message goes on to the loops further out.
+    PostQuitMessage(0);
+    Line("Show with an owner, the application quitting", Outcome(calc->Show()));
+    b = 0;
+    calc->get_Cancelled(&b);
+    MSG quit;
+    const bool passedOn = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+    Line("  then",
+         "Cancelled " + std::to_string(b) + ", WM_QUIT " + (passedOn ? "passed on" : "lost"));
     Line("put_MyOwner(null)", Outcome(calc->put_MyOwner(nullptr)));
     hr = calc->get_MyOwner(owner.Put());
     Line("get_MyOwner", Hex(hr) + (owner.Get() ? " an object" : " null"));
+}
+
+// Show over forms of its own: where the calculator is placed (centred over the owner's window,
+// and kept inside the work area of its monitor), and an owner destroyed while the calculator is
+// up, which takes the dialog with it so that Show ends as Esc would. A timer looks at the
+// calculator once it is up, then ends it by quitting or by destroying the owner.
+struct ShowWatch {
+    IDispatch* form = nullptr;
+    HWND owner = nullptr;
+    bool destroyOwner = false;
+    std::string placed = "the calculator did not open";
+} watch;
+
+BOOL CALLBACK FindCalculator(HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    if (IsWindowVisible(window) && GetClassNameW(window, name, 64) > 0 &&
+        lstrcmpW(name, L"ZarnetCalc.frmCalculator") == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void InvokeOnForm(IDispatch* form, const wchar_t* member, WORD flags, VARIANT* result) {
+    LPOLESTR name = const_cast<LPOLESTR>(member);
+    DISPID id = DISPID_UNKNOWN;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (SUCCEEDED(form->GetIDsOfNames(IID_NULL, &name, 1, 0, &id))) {
+        form->Invoke(id, IID_NULL, 0, flags, &none, result, nullptr, nullptr);
+    }
+}
+
+void CALLBACK WatchShow(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindCalculator, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) {
+        return;  // not up yet
+    }
+    KillTimer(nullptr, timer);
+    RECT d{}, o{};
+    GetWindowRect(dialog, &d);
+    GetWindowRect(watch.owner, &o);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(watch.owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    // Twice the distance between the centres, so that a pixel of rounding is allowed.
+    const long dx = (d.left + d.right) - (o.left + o.right);
+    const long dy = (d.top + d.bottom) - (o.top + o.bottom);
+    if (dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2) {
+        watch.placed = "centred over it";
+    } else if (d.left == monitor.rcWork.left && d.top == monitor.rcWork.top) {
+        watch.placed = "at the work area's top-left corner";
+    } else {
+        watch.placed = "at (" + std::to_string(d.left) + ", " + std::to_string(d.top) + ")";
+    }
+    if (watch.destroyOwner) {
+        InvokeOnForm(watch.form, L"Destroy", DISPATCH_METHOD, nullptr);
+    } else {
+        PostQuitMessage(0);
+    }
+}
+
+void ShowOverForms(_clsZarnetCalc* calc, const CLSID& formClsid) {
+    const struct {
+        const char* label;
+        int left, top;
+        bool destroyOwner;
+    } cases[] = {
+        {"Show over a form at (100, 100), 400 by 300", 100, 100, false},
+        {"Show over a form off the screen's top-left corner", -300, -200, false},
+        {"Show, the owner destroyed while it is up", 100, 100, true},
+    };
+    for (const auto& c : cases) {
+        Ptr<IDispatch> form;
+        CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, form.PutVoid());
+        VARIANT handle;
+        VariantInit(&handle);
+        if (form.Get()) {
+            InvokeOnForm(form.Get(), L"hWnd", DISPATCH_PROPERTYGET, &handle);
+        }
+        if (!form.Get() || handle.vt != VT_I4 || FAILED(calc->put_MyOwner(form.Get()))) {
+            Line(c.label, "no form could be set as the owner");
+            continue;
+        }
+        watch = ShowWatch{form.Get(), reinterpret_cast<HWND>(static_cast<INT_PTR>(handle.lVal)),
+                          c.destroyOwner};
+        SetWindowPos(watch.owner, nullptr, c.left, c.top, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetTimer(nullptr, 0, 20, WatchShow);
+        const HRESULT hr = calc->Show();
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        VARIANT_BOOL cancelled = 0;
+        calc->get_Cancelled(&cancelled);
+        Line(c.label,
+             Outcome(hr) + ", " + watch.placed + ", Cancelled " + std::to_string(cancelled));
+        calc->put_MyOwner(nullptr);
+    }
 }
 
 void Dispatch(IDispatch* calc) {
@@ -415,6 +521,7 @@ int Run() {
     }
 
     Vtable(calc.Get(), form.Get(), child.Get());
+    ShowOverForms(calc.Get(), formClsid);
     Dispatch(calc.Get());
     TypeLibrary(calc.Get());
     OtherThread(calc.Get());

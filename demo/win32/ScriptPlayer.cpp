@@ -1,0 +1,292 @@
+// The scripted mode's player on Windows. It runs from a thread timer, which the component's modal
+// loop dispatches like any other message; the system hands out a timer message only when no
+// input is waiting, so each tick finds the previous token's input handled and the dialog drawn.
+#include "ScriptPlayer.h"
+
+#include <cstdio>
+#include <optional>
+#include <utility>
+
+#include "forms/win32/ControlNames.h"
+
+namespace zarnetcalc::demo {
+
+namespace {
+
+using forms::win32::CalculatorControlId;
+using forms::win32::kCalculatorClass;
+
+constexpr UINT kTickMs = 10;
+constexpr DWORD kSettleMs = 2000;  // the longest a token may take before its line is printed
+
+ScriptPlayer* player = nullptr;  // thread timers carry no context of their own
+
+BOOL CALLBACK FindCalculatorWindow(HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    if (IsWindowVisible(window) && GetClassNameW(window, name, 64) > 0 &&
+        lstrcmpW(name, kCalculatorClass) == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The calculator dialog once it is up on this thread, else null.
+HWND FindCalculator() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindCalculatorWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND Control(HWND dialog, const std::string& name) {
+    const std::optional<int> id = CalculatorControlId(name);
+    return id ? GetDlgItem(dialog, *id) : nullptr;
+}
+
+std::string Text(HWND window) {
+    const int length = window != nullptr ? GetWindowTextLengthW(window) : 0;
+    if (length <= 0) {
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(GetWindowTextW(window, wide.data(), length + 1)));
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
+                        nullptr, nullptr);
+    return text;
+}
+
+void Print(const std::string& line) {
+    std::fputs((line + '\n').c_str(), stdout);
+    std::fflush(stdout);
+}
+
+// Presses and releases one key as the keyboard would: modifiers first, then the key.
+void SendKey(unsigned vk, bool shift, bool alt) {
+    INPUT inputs[6] = {};
+    UINT count = 0;
+    auto add = [&](unsigned key, bool up) {
+        INPUT& input = inputs[count++];
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(key);
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        if (key == VK_DIVIDE) {
+            input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;  // the keypad's "/" shares its scan code
+        }
+    };
+    if (shift) {
+        add(VK_SHIFT, false);
+    }
+    if (alt) {
+        add(VK_MENU, false);
+    }
+    add(vk, false);
+    add(vk, true);
+    if (alt) {
+        add(VK_MENU, true);
+    }
+    if (shift) {
+        add(VK_SHIFT, true);
+    }
+    SendInput(count, inputs, sizeof(INPUT));
+}
+
+// A left click at the centre of a window: whatever lies on top there gets it, and a disabled
+// button lets it go by.
+void ClickAt(HWND window) {
+    RECT r{};
+    if (window == nullptr || !GetWindowRect(window, &r)) {
+        return;
+    }
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
+ScriptPlayer::ScriptPlayer(std::vector<KeyToken> tokens, std::wstring screenshotPath)
+    : tokens_(std::move(tokens)), screenshotPath_(std::move(screenshotPath)) {}
+
+ScriptPlayer::~ScriptPlayer() {
+    Stop();
+}
+
+void ScriptPlayer::Start(unsigned waitMs) {
+    player = this;
+    started_ = GetTickCount();
+    waitMs_ = waitMs;
+    timer_ = SetTimer(nullptr, 0, kTickMs, OnTimer);
+}
+
+void ScriptPlayer::Stop() {
+    if (timer_ != 0) {
+        KillTimer(nullptr, timer_);
+        timer_ = 0;
+    }
+    if (player == this) {
+        player = nullptr;
+    }
+}
+
+void CALLBACK ScriptPlayer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (player != nullptr) {
+        player->Tick();
+    }
+}
+
+void ScriptPlayer::Tick() {
+    if (finished_ || gaveUp_) {
+        return;
+    }
+    if (dialog_ == nullptr) {
+        dialog_ = FindCalculator();
+        if (dialog_ == nullptr) {
+            if (GetTickCount() - started_ > waitMs_) {
+                gaveUp_ = true;  // the calculator never opened; the host reports it
+                Stop();
+                PostQuitMessage(1);
+            }
+            return;
+        }
+        if (!screenshotPath_.empty()) {
+            picture_.Capture(dialog_);
+        }
+    }
+    if (!IsWindow(dialog_) || !IsWindowVisible(dialog_)) {
+        return;  // it has ended; CalculatorEnded reports the rest
+    }
+    if (!IsWindowEnabled(dialog_)) {
+        CloseNestedModal();  // a box above it (About) disables it while it is up
+        return;
+    }
+    nestedAttempts_ = 0;
+
+    if (finishing_) {
+        // Should Close not end it, F2 and then Esc do, rather than leave the script hanging.
+        ++closeAttempts_;
+        if (closeAttempts_ == 100) {
+            SendKey(VK_F2, false, false);
+        } else if (closeAttempts_ == 200) {
+            SendKey(VK_ESCAPE, false, false);
+        }
+        return;
+    }
+    if (awaitingLine_) {
+        if (!Settled() && GetTickCount() - delivered_ < kSettleMs) {
+            return;
+        }
+        awaitingLine_ = false;
+        PrintLine(tokens_[next_ - 1]);
+        if (!screenshotPath_.empty()) {
+            picture_.Capture(dialog_);
+        }
+    }
+    if (next_ < tokens_.size()) {
+        Deliver(tokens_[next_++]);
+        awaitingLine_ = true;
+        delivered_ = GetTickCount();
+        return;
+    }
+    Finish();
+}
+
+// The token is done when its input is handled, no button is held down and none shows pressed.
+bool ScriptPlayer::Settled() const {
+    if (HIWORD(GetQueueStatus(QS_INPUT)) != 0 || GetCapture() != nullptr) {
+        return false;
+    }
+    for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((SendMessageW(child, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ScriptPlayer::Deliver(const KeyToken& token) {
+    switch (token.kind) {
+        case KeyToken::Kind::Click:
+            ClickAt(Control(dialog_, token.objectName));
+            return;
+        case KeyToken::Kind::Key:
+            SendKey(token.vk, token.shift, token.alt);
+            return;
+    }
+}
+
+void ScriptPlayer::PrintLine(const KeyToken& token) {
+    Print(token.text + '\t' + Text(Control(dialog_, "txtDisplay")) + '\t' +
+          Text(Control(dialog_, "lblSubDisplay(0)")));
+}
+
+void ScriptPlayer::PrintClosed(const KeyToken& token) {
+    Print(token.text + "\t(closed)");
+}
+
+// A token that opens a modal box above the calculator (About) would stop the script: the box
+// gets Esc, and is asked to close should Esc not close it.
+void ScriptPlayer::CloseNestedModal() {
+    HWND box = GetActiveWindow();
+    if (box == nullptr || box == dialog_) {
+        return;
+    }
+    if (++nestedAttempts_ <= 3) {
+        SendKey(VK_ESCAPE, false, false);
+    } else {
+        PostMessageW(box, WM_CLOSE, 0, 0);
+    }
+}
+
+void ScriptPlayer::Finish() {
+    WriteScreenshot();
+    finishing_ = true;
+    ClickAt(Control(dialog_, "cmdDone"));
+}
+
+void ScriptPlayer::CalculatorEnded() {
+    if (dialog_ == nullptr || finished_) {
+        return;  // it never opened
+    }
+    // Its modal loop has stopped: the token that ended it, and the rest, find it closed.
+    if (awaitingLine_) {
+        awaitingLine_ = false;
+        PrintClosed(tokens_[next_ - 1]);
+    }
+    while (next_ < tokens_.size()) {
+        PrintClosed(tokens_[next_++]);
+    }
+    WriteScreenshot();  // as it was when it ended
+    finished_ = true;
+    Stop();
+}
+
+void ScriptPlayer::WriteScreenshot() {
+    if (screenshotPath_.empty() || screenshotWritten_) {
+        return;
+    }
+    screenshotWritten_ = true;
+    if (dialog_ != nullptr && IsWindow(dialog_) && IsWindowVisible(dialog_)) {
+        picture_.Capture(dialog_);
+    }
+    if (!picture_.SavePng(screenshotPath_)) {
+        screenshotFailed_ = true;
+        const int n = WideCharToMultiByte(CP_UTF8, 0, screenshotPath_.c_str(), -1, nullptr, 0,
+                                          nullptr, nullptr);
+        std::string path(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, screenshotPath_.c_str(), -1, path.data(), n, nullptr,
+                            nullptr);
+        std::fprintf(stderr, "zarnetcalc-demo: cannot write the screenshot %s\n", path.c_str());
+        std::fflush(stderr);
+    }
+}
+
+}  // namespace zarnetcalc::demo

@@ -1,0 +1,579 @@
+// The modal window both Win32 dialogs build on: its message loop with the key preview and the
+// dialog manager's keyboard, DPI and fonts. The controls and what they do are the dialogs'.
+#include "forms/win32/DialogWindow.h"
+
+#include <cmath>
+#include <cwctype>
+#include <map>
+#include <utility>
+
+namespace zarnetcalc::forms::win32 {
+namespace {
+
+// This code's module (the component's library, or a program it is linked into): window classes
+// are registered for it.
+HINSTANCE ThisModule() {
+    static const HINSTANCE module = [] {
+        HMODULE handle = nullptr;
+        GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(&ThisModule), &handle);
+        return handle;
+    }();
+    return module;
+}
+
+// The DPI functions of Windows 10 1607 and later, looked up so that older systems still load us.
+struct DpiFunctions {
+    UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
+    BOOL(WINAPI* adjustWindowRectExForDpi)(LPRECT, DWORD, BOOL, DWORD, UINT) = nullptr;
+    BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, PVOID, UINT, UINT) = nullptr;
+};
+
+template <class Function>
+void Lookup(HMODULE module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const DpiFunctions& DpiApi() {
+    static const DpiFunctions functions = [] {
+        DpiFunctions f;
+        if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+            Lookup(user32, "GetDpiForWindow", f.getDpiForWindow);
+            Lookup(user32, "AdjustWindowRectExForDpi", f.adjustWindowRectExForDpi);
+            Lookup(user32, "SystemParametersInfoForDpi", f.systemParametersInfoForDpi);
+        }
+        return f;
+    }();
+    return functions;
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) {
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+HFONT CreateMessageFont(int dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    const DpiFunctions& f = DpiApi();
+    if (f.systemParametersInfoForDpi &&
+        f.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                     static_cast<UINT>(dpi))) {
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, ScreenDpi());
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    return nullptr;
+}
+
+int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;  // one is enough
+}
+
+// Asked once per family and thread: the answer does not change while the dialog is up.
+bool FamilyInstalled(const wchar_t* family) {
+    thread_local std::map<std::wstring, bool> known;
+    const auto it = known.find(family);
+    if (it != known.end()) {
+        return it->second;
+    }
+    bool found = false;
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
+    if (HDC screen = GetDC(nullptr)) {
+        EnumFontFamiliesExW(screen, &wanted, NoteFamily, reinterpret_cast<LPARAM>(&found), 0);
+        ReleaseDC(nullptr, screen);
+    }
+    known.emplace(family, found);
+    return found;
+}
+
+bool IsButton(HWND window) {
+    wchar_t name[16] = {};
+    return GetClassNameW(window, name, 16) > 0 && lstrcmpiW(name, L"Button") == 0;
+}
+
+// The shift state as the key-down handler receives it.
+std::int16_t ShiftState() {
+    std::int16_t shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) {
+        shift |= 1;
+    }
+    if (GetKeyState(VK_CONTROL) < 0) {
+        shift |= 2;
+    }
+    if (GetKeyState(VK_MENU) < 0) {
+        shift |= 4;
+    }
+    return shift;
+}
+
+// The character TranslateMessage queued for the key just translated, 0 for none.
+char32_t QueuedCharacter(HWND target) {
+    MSG next{};
+    for (const UINT message : {WM_CHAR, WM_SYSCHAR}) {
+        if (PeekMessageW(&next, target, message, message, PM_NOREMOVE | PM_NOYIELD)) {
+            return static_cast<char32_t>(next.wParam);
+        }
+    }
+    return 0;
+}
+
+// Once a key has ended the dialog, nothing more of it is typed anywhere.
+void DropQueuedCharacters(HWND target) {
+    MSG next{};
+    for (const UINT message : {WM_CHAR, WM_SYSCHAR}) {
+        while (PeekMessageW(&next, target, message, message, PM_REMOVE | PM_NOYIELD)) {
+        }
+    }
+}
+
+// The access key of a caption: the character after a single "&".
+char32_t AccessKeyOf(const std::wstring& caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] == L'&') {
+            if (caption[i + 1] != L'&') {
+                return static_cast<char32_t>(std::towlower(caption[i + 1]));
+            }
+            ++i;  // "&&" is a plain "&"
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::wstring Widen(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
+    }
+    return wide;
+}
+
+std::string Narrow(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), n, nullptr, nullptr);
+    }
+    return narrow;
+}
+
+int DpiOf(HWND window) {
+    if (window != nullptr && DpiApi().getDpiForWindow != nullptr) {
+        if (const UINT dpi = DpiApi().getDpiForWindow(window); dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    return ScreenDpi();
+}
+
+int TwipsToPixels(int twips, int dpi) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
+}
+
+float PixelsToTwips(int pixels, int dpi) {
+    return static_cast<float>(static_cast<double>(pixels) * 1440.0 / dpi);
+}
+
+RECT PixelRect(int left, int top, int width, int height, int dpi) {
+    return RECT{TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(left + width, dpi),
+                TwipsToPixels(top + height, dpi)};
+}
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return Narrow(text);
+}
+
+// ---- the window ---------------------------------------------------------------------------
+
+DialogWindow::~DialogWindow() {
+    if (hwnd_ != nullptr) {
+        // The dialog that derives from this one is gone already: its handlers must not run.
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+    }
+    if (dialogFont_ != nullptr) {
+        DeleteObject(dialogFont_);
+    }
+}
+
+void DialogWindow::Destroy() {
+    if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
+    }
+}
+
+bool DialogWindow::Create(const wchar_t* className, DWORD style, DWORD exStyle, HWND owner,
+                          int clientWidthTwips, int clientHeightTwips) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExW(ThisModule(), className, &windowClass)) {
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = ThisModule();
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = className;
+        if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+            return false;
+        }
+    }
+
+    style_ = style;
+    exStyle_ = exStyle;
+    clientWidthTwips_ = clientWidthTwips;
+    clientHeightTwips_ = clientHeightTwips;
+    // Made on the owner's monitor, at its DPI; placing the window is the caller's.
+    dpi_ = DpiOf(owner);
+    RECT ownerRect{};
+    if (owner == nullptr || !GetWindowRect(owner, &ownerRect)) {
+        ownerRect = RECT{};
+    }
+    const SIZE size = WindowSizeFor(dpi_);
+    if (!CreateWindowExW(exStyle, className, L"", style, ownerRect.left, ownerRect.top, size.cx,
+                         size.cy, owner, nullptr, ThisModule(), this)) {
+        return false;
+    }
+    dialogFont_ = CreateMessageFont(dpi_);
+    CreateControls();
+    SetDpi(DpiOf(hwnd_));  // the window's own monitor may differ from the owner's
+    Layout();
+    if (failure_) {
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
+    return hwnd_ != nullptr;
+}
+
+SIZE DialogWindow::WindowSizeFor(int dpi) const {
+    RECT frame{0, 0, TwipsToPixels(clientWidthTwips_, dpi), TwipsToPixels(clientHeightTwips_, dpi)};
+    if (DpiApi().adjustWindowRectExForDpi != nullptr) {
+        DpiApi().adjustWindowRectExForDpi(&frame, style_, FALSE, exStyle_, static_cast<UINT>(dpi));
+    } else {
+        AdjustWindowRectEx(&frame, style_, FALSE, exStyle_);
+    }
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void DialogWindow::SetDpi(int dpi) {
+    if (dpi == dpi_ || dpi <= 0) {
+        return;
+    }
+    dpi_ = dpi;
+    HFONT previous = std::exchange(dialogFont_, CreateMessageFont(dpi_));
+    Layout();  // gives the controls the new fonts before the old one goes
+    if (previous != nullptr) {
+        DeleteObject(previous);
+    }
+}
+
+HWND DialogWindow::CreateChild(const wchar_t* windowClass, std::string_view text, DWORD style,
+                               int id) {
+    HWND child = CreateWindowExW(
+        0, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
+        0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    if (child != nullptr) {
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_), FALSE);
+    }
+    return child;
+}
+
+HFONT DialogWindow::CreateNamedFont(const wchar_t* family, double points, bool bold) const {
+    LOGFONTW font{};
+    if (dialogFont_ == nullptr || GetObjectW(dialogFont_, sizeof font, &font) == 0) {
+        font.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(font.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
+    }
+    if (FamilyInstalled(family)) {
+        lstrcpynW(font.lfFaceName, family, LF_FACESIZE);
+    }
+    font.lfHeight = -static_cast<LONG>(std::lround(points * dpi_ / 72.0));
+    font.lfWidth = 0;
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    return CreateFontIndirectW(&font);
+}
+
+void DialogWindow::Click(HWND button) {
+    if (hwnd_ == nullptr || button == nullptr || !IsWindowEnabled(button)) {
+        return;  // a disabled button ignores its keyboard equivalents, as it ignores the mouse
+    }
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+}
+
+void DialogWindow::FocusControl(HWND control) {
+    focus_ = control;
+    if (hwnd_ != nullptr && GetActiveWindow() == hwnd_) {
+        SetFocus(control);
+    }
+}
+
+void DialogWindow::EndModal() {
+    endRequested_ = true;
+    if (hwnd_ != nullptr) {
+        PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop should it be waiting
+    }
+}
+
+void DialogWindow::PreviewKeyDown(unsigned, char32_t, std::int16_t) {}
+
+void DialogWindow::PreviewChar(char32_t) {}
+
+bool DialogWindow::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
+
+DialogWindow::ModalEnd DialogWindow::RunModal(HWND owner) {
+    if (hwnd_ == nullptr) {
+        return ModalEnd::Destroyed;
+    }
+    endRequested_ = false;
+    inModal_ = true;
+    HWND disabledOwner = nullptr;
+    if (owner != nullptr && owner != hwnd_ && IsWindow(owner) && IsWindowEnabled(owner)) {
+        EnableWindow(owner, FALSE);
+        disabledOwner = owner;
+    }
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+
+    ModalEnd end = ModalEnd::Ended;
+    MSG msg{};
+    while (!endRequested_ && hwnd_ != nullptr) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the loops further out
+            end = ModalEnd::Quit;
+            break;
+        }
+        if (got == -1) {
+            break;
+        }
+        if (!HandleDialogKeys(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (hwnd_ == nullptr && end == ModalEnd::Ended) {
+        end = ModalEnd::Destroyed;
+    }
+    inModal_ = false;
+    if (disabledOwner != nullptr && IsWindow(disabledOwner)) {
+        EnableWindow(disabledOwner, TRUE);
+    }
+    if (hwnd_ != nullptr) {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+    if (failure_) {
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
+    return end;
+}
+
+bool DialogWindow::HandleDialogKeys(MSG& msg) {
+    if (hwnd_ == nullptr || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) {
+        return false;
+    }
+    const HWND target = msg.hwnd;
+    switch (msg.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            // The character the key types is queued first, so that the preview knows it.
+            TranslateMessage(&msg);
+            PreviewKeyDown(static_cast<unsigned>(msg.wParam), QueuedCharacter(target),
+                           ShiftState());
+            if (!endRequested_ && hwnd_ != nullptr &&
+                !(msg.message == WM_KEYDOWN &&
+                  HandleNavigationKey(static_cast<unsigned>(msg.wParam)))) {
+                DispatchMessageW(&msg);
+            }
+            if (endRequested_ || hwnd_ == nullptr) {
+                DropQueuedCharacters(target);  // the key ended the dialog (F2, Esc, Enter)
+            }
+            return true;
+        }
+        case WM_CHAR:
+            PreviewChar(static_cast<char32_t>(msg.wParam));
+            return endRequested_ || hwnd_ == nullptr;  // else on to the control
+        case WM_SYSCHAR:
+            return HandleAccessKey(static_cast<char32_t>(msg.wParam));
+        default:
+            return false;
+    }
+}
+
+bool DialogWindow::HandleNavigationKey(unsigned vk) {
+    const HWND focus = GetFocus();
+    const HWND from = focus != nullptr && IsChild(hwnd_, focus) ? focus : nullptr;
+    switch (vk) {
+        case VK_TAB: {
+            if (HWND next = GetNextDlgTabItem(hwnd_, from, GetKeyState(VK_SHIFT) < 0)) {
+                FocusControl(next);
+            }
+            return true;
+        }
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN: {
+            if (from == nullptr) {
+                return true;
+            }
+            // The next control that takes the focus, skipping labels; all are one group.
+            const BOOL previous = vk == VK_LEFT || vk == VK_UP;
+            HWND next = from;
+            for (int i = 0; i < 256; ++i) {
+                next = GetNextDlgGroupItem(hwnd_, next, previous);
+                if (next == nullptr || next == from ||
+                    (GetWindowLongW(next, GWL_STYLE) & WS_TABSTOP) != 0) {
+                    break;
+                }
+            }
+            if (next != nullptr && next != from) {
+                FocusControl(next);
+            }
+            return true;
+        }
+        case VK_RETURN:
+            if (from != nullptr && IsButton(from)) {
+                Click(from);
+            } else {
+                Click(DefaultButton());
+            }
+            return true;
+        case VK_ESCAPE:
+            Click(CancelButton());
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool DialogWindow::HandleAccessKey(char32_t typed) {
+    const char32_t key = static_cast<char32_t>(std::towlower(static_cast<wint_t>(typed)));
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsButton(child) || !IsWindowVisible(child)) {
+            continue;
+        }
+        const int length = GetWindowTextLengthW(child);
+        std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
+        caption.resize(static_cast<std::size_t>(GetWindowTextW(child, caption.data(), length + 1)));
+        if (AccessKeyOf(caption) == key && IsWindowEnabled(child)) {
+            Click(child);
+            return true;
+        }
+    }
+    return false;  // left to the default handling, which beeps
+}
+
+LRESULT CALLBACK DialogWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    DialogWindow* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<DialogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    } else {
+        self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    // No exception may cross the system's frames: it ends the modal loop and is rethrown there.
+    try {
+        return self->Handle(message, wParam, lParam);
+    } catch (...) {
+        if (!self->failure_) {
+            self->failure_ = std::current_exception();
+        }
+        self->EndModal();
+        return 0;
+    }
+}
+
+LRESULT DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleMessage(message, wParam, lParam, result)) {
+        return result;
+    }
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
+                OnCommand(LOWORD(wParam));
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            OnCloseRequest();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_CLOSE) {
+                OnCloseRequest();
+                return 0;
+            }
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (HWND focus = GetFocus(); focus != nullptr && IsChild(hwnd_, focus)) {
+                    focus_ = focus;  // given back when the window is active again
+                }
+                return 0;
+            }
+            [[fallthrough]];
+        case WM_SETFOCUS: {
+            HWND focus = focus_;
+            if (focus == nullptr || !IsChild(hwnd_, focus) || !IsWindowEnabled(focus) ||
+                !IsWindowVisible(focus)) {
+                focus = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            }
+            if (focus != nullptr) {
+                SetFocus(focus);
+            }
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            SetDpi(HIWORD(wParam));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            const SIZE size = WindowSizeFor(dpi_);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace zarnetcalc::forms::win32

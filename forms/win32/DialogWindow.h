@@ -1,0 +1,128 @@
+// A top-level Win32 window that runs modally over an owner with its own message loop, as the
+// dialogs of the component need it: a key preview that sees every key before the focused control,
+// the dialog manager's keyboard (Tab and arrows between controls, Enter on the focused button,
+// Esc on the cancel button, Alt plus an access key), layout in twips for the window's DPI, and
+// close requests that each dialog answers itself. What the controls are is left to the dialogs.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace zarnetcalc::forms::win32 {
+
+// UTF-8 text as the wide text Win32 takes, and back.
+std::wstring Widen(std::string_view text);
+std::string Narrow(std::wstring_view text);
+
+// The DPI a window is drawn at (96 for a process that is not DPI-aware), or the screen's when the
+// window is null.
+int DpiOf(HWND window);
+
+// Twips (1440 to the inch) to pixels at dpi, rounded to the nearest pixel; and back.
+int TwipsToPixels(int twips, int dpi);
+float PixelsToTwips(int pixels, int dpi);
+
+// A rectangle given in twips, each edge rounded on its own so that controls on one grid line stay
+// aligned and equal gaps stay equal.
+RECT PixelRect(int left, int top, int width, int height, int dpi);
+
+// The window text of a window as UTF-8.
+std::string WindowText(HWND window);
+
+class DialogWindow {
+  public:
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
+    virtual ~DialogWindow();  // destroys the window with its controls
+
+    // The window, or null once it is destroyed (also by someone else, such as its owner).
+    HWND Hwnd() const { return hwnd_; }
+    int Dpi() const { return dpi_; }
+
+    enum class ModalEnd {
+        Ended,      // EndModal
+        Destroyed,  // the window was destroyed while it was up
+        Quit,       // WM_QUIT arrived; it is posted again for the loops further out
+    };
+    // Shows the window over owner (which may be null) and handles messages until EndModal. The
+    // owner is disabled meanwhile and enabled again before the window is hidden, so that the
+    // activation returns to it. An exception thrown by a handler ends the loop and is rethrown
+    // here, once the owner is enabled again.
+    ModalEnd RunModal(HWND owner);
+    // Ends RunModal's loop once the message being handled is done.
+    void EndModal();
+    bool InModal() const { return inModal_; }
+
+  protected:
+    DialogWindow() = default;
+    // Destroys the window while the dialog deriving from this one is still whole; its
+    // destructor calls this first.
+    void Destroy();
+
+    // Registers the class (once per module) and creates the window hidden, its client area the
+    // given size in twips at the DPI of the owner's monitor. Controls are the dialog's to make,
+    // in CreateControls; Layout places them. False when the window cannot be made.
+    bool Create(const wchar_t* className, DWORD style, DWORD exStyle, HWND owner,
+                int clientWidthTwips, int clientHeightTwips);
+    virtual void CreateControls() = 0;
+    // Places the controls and sets their fonts for Dpi(); again when the DPI changes.
+    virtual void Layout() = 0;
+
+    // Messages the dialog handles itself; returns false for those left to the default handling.
+    virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A button was clicked (by the mouse, Space, or the keyboard handling below).
+    virtual void OnCommand(int id) = 0;
+    // The title bar's or the system's request to close (WM_CLOSE, SC_CLOSE, Alt+F4).
+    virtual void OnCloseRequest() = 0;
+    // The key preview: every key the window or one of its controls gets, before it does. typed is
+    // the character the key types (0 for none).
+    virtual void PreviewKeyDown(unsigned vk, char32_t typed, std::int16_t shift);
+    virtual void PreviewChar(char32_t typed);
+    // The buttons Esc and Enter press when the focus is not on a button; null for none.
+    virtual HWND CancelButton() const { return nullptr; }
+    virtual HWND DefaultButton() const { return nullptr; }
+
+    // A child control with the dialog's font; its text is UTF-8.
+    HWND CreateChild(const wchar_t* windowClass, std::string_view text, DWORD style, int id);
+    // Presses a button as its click would, unless it is disabled.
+    void Click(HWND button);
+    // Gives the focus to a control now when the window is active, else when it next is.
+    void FocusControl(HWND control);
+    // The font controls use unless they name one: the system's message font at Dpi().
+    HFONT DialogFont() const { return dialogFont_; }
+    // A font of the named family where the system has it, else of the dialog font's family.
+    HFONT CreateNamedFont(const wchar_t* family, double points, bool bold) const;
+    RECT ClientRectFor(int left, int top, int width, int height) const {
+        return PixelRect(left, top, width, height, dpi_);
+    }
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    bool HandleDialogKeys(MSG& msg);
+    bool HandleNavigationKey(unsigned vk);
+    bool HandleAccessKey(char32_t typed);
+    void SetDpi(int dpi);
+    SIZE WindowSizeFor(int dpi) const;
+
+    HWND hwnd_ = nullptr;
+    DWORD style_ = 0;
+    DWORD exStyle_ = 0;
+    int clientWidthTwips_ = 0;
+    int clientHeightTwips_ = 0;
+    int dpi_ = 96;
+    HFONT dialogFont_ = nullptr;
+    HWND focus_ = nullptr;  // the control that gets the focus when the window is activated
+    bool inModal_ = false;
+    bool endRequested_ = false;
+    std::exception_ptr failure_;  // thrown by a handler, rethrown by RunModal
+};
+
+}  // namespace zarnetcalc::forms::win32

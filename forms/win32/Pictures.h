@@ -1,0 +1,19 @@
+// The two pictures of the dialogs, drawn with GDI at the size the DPI asks for: the About
+// button's question mark and the About box's icon. Who shows them is left to the dialogs.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace zarnetcalc::forms::win32 {
+
+// A yellow question mark with a dark outline on a transparent ground, size pixels square (16 at
+// 96 DPI). DestroyIcon frees it; null when it cannot be made.
+HICON CreateQuestionMarkPicture(int size);
+
+// A white question mark on a dark green disc, size pixels square.
+HICON CreateAboutIcon(int size);
+
+}  // namespace zarnetcalc::forms::win32

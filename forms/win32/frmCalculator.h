@@ -1,0 +1,95 @@
+// The calculator dialog as a native Win32 window: its controls made from the layout table that the
+// Qt dialog uses too, bound to the calculator logic, with the key preview of DialogWindow. The
+// logic itself lives in calculator/; placing and showing the dialog is the component's.
+//
+//     zarnetcalc::forms::win32::frmCalculator dialog(owner);  // controls made, Form_Load run
+//     dialog.SetLeft(1500.0f);                                // twips
+//     dialog.SetDisplayText("0");
+//     dialog.RunModal(owner);                                 // until Close, F2 or Esc
+//     std::string outcome = dialog.Tag(), figure = dialog.DisplayText();
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "calculator/Calculator.h"
+#include "calculator/ControlSurface.h"
+#include "forms/CalculatorLayout.h"
+#include "forms/win32/DialogWindow.h"
+
+namespace zarnetcalc::forms::win32 {
+
+class frmCalculator final : public DialogWindow, private calculator::ControlSurface {
+  public:
+    // Makes the window (hidden) with every control of the layout table, then runs Form_Load.
+    explicit frmCalculator(HWND owner);
+    ~frmCalculator() override;
+
+    // False when the window could not be made; nothing else works then.
+    bool Loaded() const { return Hwnd() != nullptr; }
+
+    std::string Tag() const override;
+    std::string DisplayText() const override;
+    void SetDisplayText(std::string_view text) override;
+    calculator::Calculator& Logic() { return logic_; }
+
+    // The window's outer rectangle in twips at its DPI. A position that is not finite is
+    // ignored; one far off any desktop is brought within a million pixels.
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void SetLeft(float twips);
+    void SetTop(float twips);
+
+  private:
+    // DialogWindow
+    void CreateControls() override;
+    void Layout() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnCommand(int id) override;
+    void OnCloseRequest() override;
+    void PreviewKeyDown(unsigned vk, char32_t typed, std::int16_t shift) override;
+    void PreviewChar(char32_t typed) override;
+    HWND CancelButton() const override { return cmdCancel_; }
+
+    // ControlSurface, the operations the logic calls
+    void SetIndicatorText(std::string_view text) override;
+    void SetTag(std::string_view text) override;
+    std::size_t ControlCount() const override { return layout::kControls.size(); }
+    void SetControlEnabled(std::size_t index, bool enabled) override;
+    void SetEnabled(calculator::NamedControl control, bool enabled) override;
+    void FocusTmp() override;
+    void HideDialog() override;
+    void ShowAboutBox() override;
+
+    void SetTimerRunning(bool running);
+    void DrawLabel(const DRAWITEMSTRUCT& item) const;
+    RECT OuterRect() const;
+    void MoveTo(float leftTwips, float topTwips);
+
+    calculator::Calculator logic_{*this};
+    // The windows of the control collection, in its order; null for the timer.
+    std::array<HWND, layout::kControls.size()> controls_{};
+    HWND cmdKeypad_[20] = {};
+    HWND cmdAbout_ = nullptr;
+    HWND cmdAC_ = nullptr;
+    HWND cmdDone_ = nullptr;
+    HWND cmdCancel_ = nullptr;
+    HWND cmdTmp_ = nullptr;
+    HWND txtDisplay_ = nullptr;
+    HWND lblSubDisplay0_ = nullptr;
+    int timerId_ = 0;
+    bool timerRunning_ = false;
+
+    HFONT displayFont_ = nullptr;
+    HFONT indicatorFont_ = nullptr;
+    HICON aboutPicture_ = nullptr;
+
+    std::string display_;  // txtDisplay's text, kept as the logic reads it
+    std::string tag_;
+};
+
+}  // namespace zarnetcalc::forms::win32
