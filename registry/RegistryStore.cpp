@@ -297,8 +297,22 @@ bool Writable(const QString& file) {
     }
 }
 
-// Reads the store of root (Machine or User): one parse. A missing file is an empty store.
-LONG Load(Root root, Store& s) {
+// The last parse of each store file. Reading a key (open, query, close) reads the file each
+// time but parses it once: bytes equal to the last parse's are that parse. (File times are too
+// coarse to tell quick rewrites apart; the bytes are not.)
+struct Parsed {
+    QString path;
+    Store store;
+};
+std::mutex parsedMutex;
+std::optional<Parsed> parsed[2];
+
+enum class Reuse { LastParse, Never };
+
+// Reads the store of root (Machine or User): one parse, or none when the file holds what it held
+// at the last parse and reuse is allowed (never for the read a write is based on). A missing file
+// is an empty store.
+LONG Load(Root root, Store& s, Reuse reuse = Reuse::Never) {
     s = Store{};
     s.file = StorePath(root);
     const QByteArray path = QFile::encodeName(s.file);
@@ -317,8 +331,19 @@ LONG Load(Root root, Store& s) {
     if (f.error() != QFileDevice::NoError)
         return ERROR_CANTREAD;
     s.exists = true;
+    const QString named = s.file;
     s.file = QFileInfo(s.file).canonicalFilePath();  // a symlink is written through
-    return Parse(s);
+    std::optional<Parsed>& last = parsed[root == Root::Machine ? 0 : 1];
+    std::lock_guard guard(parsedMutex);
+    if (reuse == Reuse::LastParse && last && last->path == named && last->store.bytes == s.bytes &&
+        last->store.file == s.file) {
+        s = last->store;
+        return ERROR_SUCCESS;
+    }
+    const LONG r = Parse(s);
+    if (r == ERROR_SUCCESS)
+        last = Parsed{named, s};
+    return r;
 }
 
 // Lets edit change the lines of root's store once the key path is found there, then writes the
@@ -365,7 +390,7 @@ LONG Locate(Root root, const QString& path, Store& s, QString& key) {
     key = classes ? Join(QStringLiteral("software\\classes"), path.toCaseFolded())
                   : path.toCaseFolded();
     for (const Root store : classes ? std::vector{Root::User, Root::Machine} : std::vector{root}) {
-        if (const LONG r = Load(store, s); r != ERROR_SUCCESS || s.Exists(key))
+        if (const LONG r = Load(store, s, Reuse::LastParse); r != ERROR_SUCCESS || s.Exists(key))
             return r;
     }
     return path.isEmpty() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;  // a root is always there

@@ -251,6 +251,16 @@ class TestRegistry : public QObject {
         }
     }
 
+    // A file rewritten at once with a text of the same length (its times may not change at all)
+    // is read anew, never served from the read before.
+    void rewrittenStoreIsReadAnew() {
+        for (const char* v : {"1", "2", "3"}) {
+            TempRegistry::WriteFile(reg_->MachineFile(),
+                                    QByteArray("[") + kKey.c_str() + "]\n\"v\"=\"" + v + "\"\n");
+            QCOMPARE(QueryValue(HKEY_LOCAL_MACHINE, kKey, "v").data, Sz(v));
+        }
+    }
+
     void unusableStorePath_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<LONG>("read");
