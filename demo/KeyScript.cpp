@@ -1,22 +1,37 @@
-// Token table of the scripted mode: which button a caption names, and which key, modifiers and
-// text a bracketed key name stands for on a US keyboard.
-#include "KeyScript.h"
+// Token table of the scripted mode: which button a caption names, and which key with which
+// modifiers a bracketed key name stands for on a US keyboard.
+#include "demo/KeyScript.h"
 
-#include <QRegularExpression>
 #include <map>
 #include <optional>
+#include <sstream>
 
 namespace zarnetcalc::demo {
 
+const char* const kScriptUsage =
+    "Opens the sample host window; its Calculator... button opens the calculator. Each time the\n"
+    "calculator closes, a line Result=R Cancelled=C ErrorOccurred=E is printed.\n"
+    "\n"
+    "--keys types SCRIPT into the calculator and prints, per token, the token, the display and\n"
+    "the FIX indicator, tab-separated (or the token and (closed) once the calculator has ended),\n"
+    "then clicks Close if it is still open, and prints the Result line. Tokens, separated by\n"
+    "white space: a button by its caption (0-9 00 . * / - + ( ) = % FIX CE AC Close About), or a\n"
+    "key: <0>-<9> <KP0>-<KP9> <KP*> <KP+> <KP-> <KP.> <KP/> <Enter> <Space> <Esc> <F2> <Tab>\n"
+    "<Alt+F> <Alt+E> <Alt+A> <Alt+C> <%> <(> <)> <*> <+> <-> <.> </> (a US keyboard: <*> is\n"
+    "Shift+8). An About box a token opens is closed with Esc before the next token.\n"
+    "--screenshot saves the calculator as it looks after the last token (or as it was when it\n"
+    "ended) as a PNG.\n";
+
 namespace {
 
-const std::map<QString, QString>& Buttons() {
-    static const std::map<QString, QString> buttons = [] {
-        std::map<QString, QString> m;
-        for (int d = 0; d <= 9; ++d) m[QString::number(d)] = QString("cmdKeypad(%1)").arg(d);
+const std::map<std::string, std::string>& Buttons() {
+    static const std::map<std::string, std::string> buttons = [] {
+        std::map<std::string, std::string> m;
+        auto keypad = [](int index) { return "cmdKeypad(" + std::to_string(index) + ")"; };
+        for (int d = 0; d <= 9; ++d) m[std::to_string(d)] = keypad(d);
         // Captions of the keypad keys 10 to 19, in index order.
         const char* captions[] = {"00", ".", "*", "/", "-", "+", "(", ")", "=", "%"};
-        for (int i = 0; i < 10; ++i) m[captions[i]] = QString("cmdKeypad(%1)").arg(10 + i);
+        for (int i = 0; i < 10; ++i) m[captions[i]] = keypad(10 + i);
         m["FIX"] = "cmdFix";
         m["CE"] = "cmdCLR";
         m["AC"] = "cmdAC";
@@ -27,49 +42,42 @@ const std::map<QString, QString>& Buttons() {
     return buttons;
 }
 
-struct KeyDef {
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    QString text;
-};
-
-const std::map<QString, KeyDef>& Keys() {
-    static const std::map<QString, KeyDef> keys = [] {
-        std::map<QString, KeyDef> m;
-        for (int d = 0; d <= 9; ++d) {
-            const auto key = static_cast<Qt::Key>(Qt::Key_0 + d);
-            m[QString("<%1>").arg(d)] = {key, Qt::NoModifier, QString::number(d)};
-            m[QString("<KP%1>").arg(d)] = {key, Qt::KeypadModifier, QString::number(d)};
+const std::map<std::string, KeyStroke>& Keys() {
+    using N = KeyStroke::Named;
+    static const std::map<std::string, KeyStroke> keys = [] {
+        std::map<std::string, KeyStroke> m;
+        auto plain = [](char key, char typed) { return KeyStroke{N::None, key, typed}; };
+        auto keypad = [](char key) { return KeyStroke{N::None, key, key, true}; };
+        auto shifted = [](char key, char typed) {
+            return KeyStroke{N::None, key, typed, false, true};
+        };
+        auto named = [](N name, char typed) { return KeyStroke{name, 0, typed}; };
+        for (char d = '0'; d <= '9'; ++d) {
+            m[std::string("<") + d + ">"] = plain(d, d);
+            m[std::string("<KP") + d + ">"] = keypad(d);
         }
-        m["<KP*>"] = {Qt::Key_Asterisk, Qt::KeypadModifier, "*"};
-        m["<KP+>"] = {Qt::Key_Plus, Qt::KeypadModifier, "+"};
-        m["<KP->"] = {Qt::Key_Minus, Qt::KeypadModifier, "-"};
-        m["<KP.>"] = {Qt::Key_Period, Qt::KeypadModifier, "."};
-        m["<KP/>"] = {Qt::Key_Slash, Qt::KeypadModifier, "/"};
-        m["<Enter>"] = {Qt::Key_Return, Qt::NoModifier, "\r"};
-        m["<Space>"] = {Qt::Key_Space, Qt::NoModifier, " "};
-        m["<Esc>"] = {Qt::Key_Escape, Qt::NoModifier, "\x1b"};
-        m["<F2>"] = {Qt::Key_F2, Qt::NoModifier, ""};
-        m["<Tab>"] = {Qt::Key_Tab, Qt::NoModifier, "\t"};
-        m["<Alt+F>"] = {Qt::Key_F, Qt::AltModifier, "f"};
-        m["<Alt+E>"] = {Qt::Key_E, Qt::AltModifier, "e"};
-        m["<Alt+A>"] = {Qt::Key_A, Qt::AltModifier, "a"};
-        m["<Alt+C>"] = {Qt::Key_C, Qt::AltModifier, "c"};
+        for (char op : {'*', '+', '-', '.', '/'}) m[std::string("<KP") + op + ">"] = keypad(op);
+        m["<Enter>"] = named(N::Enter, '\r');
+        m["<Space>"] = named(N::Space, ' ');
+        m["<Esc>"] = named(N::Esc, '\x1b');
+        m["<F2>"] = named(N::F2, 0);
+        m["<Tab>"] = named(N::Tab, '\t');
+        for (char letter : {'f', 'e', 'a', 'c'})
+            m[std::string("<Alt+") + char(letter - 'a' + 'A') + ">"] = {N::None, letter, letter,
+                                                                        false,   false,  true};
         // The shifted characters of a US main keyboard: Shift+5, 9, 0, 8 and =.
-        m["<%>"] = {Qt::Key_Percent, Qt::ShiftModifier, "%"};
-        m["<(>"] = {Qt::Key_ParenLeft, Qt::ShiftModifier, "("};
-        m["<)>"] = {Qt::Key_ParenRight, Qt::ShiftModifier, ")"};
-        m["<*>"] = {Qt::Key_Asterisk, Qt::ShiftModifier, "*"};
-        m["<+>"] = {Qt::Key_Plus, Qt::ShiftModifier, "+"};
-        m["<->"] = {Qt::Key_Minus, Qt::NoModifier, "-"};
-        m["<.>"] = {Qt::Key_Period, Qt::NoModifier, "."};
-        m["</>"] = {Qt::Key_Slash, Qt::NoModifier, "/"};
+        m["<%>"] = shifted('5', '%');
+        m["<(>"] = shifted('9', '(');
+        m["<)>"] = shifted('0', ')');
+        m["<*>"] = shifted('8', '*');
+        m["<+>"] = shifted('=', '+');
+        for (char c : {'-', '.', '/'}) m[std::string("<") + c + ">"] = plain(c, c);
         return m;
     }();
     return keys;
 }
 
-std::optional<KeyToken> ParseToken(const QString& text) {
+std::optional<KeyToken> ParseToken(const std::string& text) {
     KeyToken token;
     token.text = text;
     if (auto b = Buttons().find(text); b != Buttons().end()) {
@@ -79,9 +87,7 @@ std::optional<KeyToken> ParseToken(const QString& text) {
     }
     if (auto k = Keys().find(text); k != Keys().end()) {
         token.kind = KeyToken::Kind::Key;
-        token.key = k->second.key;
-        token.modifiers = k->second.modifiers;
-        token.keyText = k->second.text;
+        token.key = k->second;
         return token;
     }
     return std::nullopt;
@@ -89,10 +95,11 @@ std::optional<KeyToken> ParseToken(const QString& text) {
 
 }  // namespace
 
-ParsedScript ParseKeyScript(const QString& script) {
+ParsedScript ParseKeyScript(const std::string& script) {
     ParsedScript parsed;
-    static const QRegularExpression whiteSpace("\\s+");
-    for (const QString& text : script.split(whiteSpace, Qt::SkipEmptyParts)) {
+    std::istringstream words(script);  // white space separates tokens
+    std::string text;
+    while (words >> text) {
         std::optional<KeyToken> token = ParseToken(text);
         if (!token) {
             parsed.tokens.clear();

@@ -1,38 +1,47 @@
-// The scripted mode's little language: tokens separated by white space, each a button to click
-// by its caption or one key in angle brackets. Parsing only; delivering them is ScriptPlayer's.
+// The scripted mode's little language, the same for the sample host on both platforms: tokens
+// separated by white space, each a button to click by its caption or one key in angle brackets.
+// Parsing only, plain C++; typing the keys is each platform's ScriptPlayer.
 #pragma once
 
-#include <QString>
-#include <Qt>
+#include <string>
 #include <vector>
 
 namespace zarnetcalc::demo {
 
+// A key as pressed on a US keyboard, for each platform to turn into its own key codes.
+struct KeyStroke {
+    enum class Named { None, Enter, Space, Esc, F2, Tab };
+
+    Named named = Named::None;
+    char key = 0;    // unnamed: the key's own character ('5' for <%>, 'f' for <Alt+F>)
+    char typed = 0;  // what the key types with its modifiers ('%' for <%>); 0 for F2
+    bool keypad = false;
+    bool shift = false;
+    bool alt = false;
+};
+
 struct KeyToken {
     enum class Kind { Click, Key };
 
-    QString text;  // the token as written in the script
+    std::string text;  // the token as written in the script
     Kind kind = Kind::Click;
-
-    // Click: the objectName of the button whose caption the token names.
-    QString objectName;
-
-    // Key: the key as the toolkit reports it from a US keyboard.
-    Qt::Key key = Qt::Key_unknown;
-    Qt::KeyboardModifiers modifiers;
-    QString keyText;  // what the key types ("" for F2)
+    std::string objectName;  // Click: the name of the button whose caption the token names
+    KeyStroke key;           // Key
 };
 
 struct ParsedScript {
     std::vector<KeyToken> tokens;
-    QString unknownToken;  // the first token that is not known; tokens is then empty
-    bool ok() const { return unknownToken.isEmpty(); }
+    std::string unknownToken;  // the first token that is not known; tokens is then empty
+    bool ok() const { return unknownToken.empty(); }
 };
 
 // Buttons by caption: 0 to 9, 00, . * / - + ( ) = %, FIX, CE, AC, Close, About. Keys: <0>..<9>,
 // <KP0>..<KP9>, <KP*> <KP+> <KP-> <KP.> <KP/>, <Enter> <Space> <Esc> <F2> <Tab>, <Alt+F> <Alt+E>
 // <Alt+A> <Alt+C>, and the characters <%> <(> <)> <*> <+> <-> <.> </> as typed on a US keyboard
 // (<*> is Shift+8). Tokens are case-sensitive.
-ParsedScript ParseKeyScript(const QString& script);
+ParsedScript ParseKeyScript(const std::string& script);
+
+// The sample host's usage below its synopsis: the window, --keys and --screenshot.
+extern const char* const kScriptUsage;
 
 }  // namespace zarnetcalc::demo

@@ -18,9 +18,35 @@ namespace zarnetcalc::demo {
 
 namespace {
 
+// The key as Qt reports it from a US keyboard: a named key by its name, any other by the
+// character it types (Qt's code for a printable character is its upper-case form).
+Qt::Key QtKey(const KeyStroke& stroke) {
+    switch (stroke.named) {
+        case KeyStroke::Named::None:
+            return static_cast<Qt::Key>(QChar(stroke.typed).toUpper().unicode());
+        case KeyStroke::Named::Enter:
+            return Qt::Key_Return;
+        case KeyStroke::Named::Space:
+            return Qt::Key_Space;
+        case KeyStroke::Named::Esc:
+            return Qt::Key_Escape;
+        case KeyStroke::Named::F2:
+            return Qt::Key_F2;
+        case KeyStroke::Named::Tab:
+            return Qt::Key_Tab;
+    }
+    return Qt::Key_unknown;
+}
+
 // Presses and releases one key on a widget as the platform delivers it: modifier keys first,
 // the shortcut override (so that Alt+F reaches the &FIX mnemonic), then press and release.
-void SendKey(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text) {
+void SendKey(QWidget* target, const KeyStroke& stroke) {
+    const Qt::Key key = QtKey(stroke);
+    Qt::KeyboardModifiers modifiers;
+    modifiers.setFlag(Qt::KeypadModifier, stroke.keypad);
+    modifiers.setFlag(Qt::ShiftModifier, stroke.shift);
+    modifiers.setFlag(Qt::AltModifier, stroke.alt);
+    const QString text = stroke.typed != 0 ? QString(QChar(stroke.typed)) : QString();
     QPointer<QWidget> alive = target;
     auto send = [&](QEvent::Type type, int k, Qt::KeyboardModifiers m, const QString& t) {
         if (alive.isNull())
@@ -112,7 +138,8 @@ void ScriptPlayer::Deliver(const KeyToken& token) {
         case KeyToken::Kind::Click: {
             // A click where the button is on screen: whatever lies on top there gets it, and a
             // disabled button lets it go by.
-            auto* button = dialog_->findChild<QAbstractButton*>(token.objectName);
+            auto* button =
+                dialog_->findChild<QAbstractButton*>(QString::fromStdString(token.objectName));
             if (button == nullptr || dialog_->windowHandle() == nullptr)
                 return;
             const QPoint centre = button->mapTo(dialog_.data(), button->rect().center());
@@ -123,7 +150,7 @@ void ScriptPlayer::Deliver(const KeyToken& token) {
             QWidget* target = QApplication::focusWidget();
             if (target == nullptr)
                 target = dialog_;
-            SendKey(target, token.key, token.modifiers, token.keyText);
+            SendKey(target, token.key);
             return;
         }
     }
@@ -146,10 +173,10 @@ void ScriptPlayer::WaitForAnimatedClicks() {
 
 void ScriptPlayer::PrintLine(const KeyToken& token) {
     if (dialog_ && dialog_->isVisible())
-        Print(token.text + '\t' + LabelText(dialog_, "txtDisplay") + '\t' +
+        Print(QString::fromStdString(token.text) + '\t' + LabelText(dialog_, "txtDisplay") + '\t' +
               LabelText(dialog_, "lblSubDisplay(0)"));
     else
-        Print(token.text + "\t(closed)");
+        Print(QString::fromStdString(token.text) + "\t(closed)");
 }
 
 void ScriptPlayer::Finish() {
@@ -189,7 +216,7 @@ void ScriptPlayer::CloseNestedModal() {
     }
     if (++guardAttempts_ <= 3) {
         QWidget* target = modal->focusWidget() != nullptr ? modal->focusWidget() : modal;
-        SendKey(target, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+        SendKey(target, KeyStroke{KeyStroke::Named::Esc, 0, '\x1b'});
     } else if (auto* box = qobject_cast<QDialog*>(modal)) {
         box->reject();
     } else {

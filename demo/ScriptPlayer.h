@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "KeyScript.h"
+#include "demo/KeyScript.h"
 
 class QWidget;
 

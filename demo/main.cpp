@@ -12,27 +12,16 @@
 #include <vector>
 
 #include "HostWindow.h"
-#include "KeyScript.h"
 #include "ScriptPlayer.h"
+#include "demo/KeyScript.h"
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo [Qt options]\n"
     "       zarnetcalc-demo --keys \"SCRIPT\" [--screenshot FILE.png]\n"
-    "\n"
-    "Opens the sample host window; its Calculator... button opens the calculator. Each time the\n"
-    "calculator closes, a line Result=R Cancelled=C ErrorOccurred=E is printed.\n"
-    "\n"
-    "--keys types SCRIPT into the calculator and prints, per token, the token, the display and\n"
-    "the FIX indicator, tab-separated (or the token and (closed) once the calculator has ended),\n"
-    "then clicks Close if it is still open, and prints the Result line. Tokens, separated by\n"
-    "white space: a button by its caption (0-9 00 . * / - + ( ) = % FIX CE AC Close About), or a\n"
-    "key: <0>-<9> <KP0>-<KP9> <KP*> <KP+> <KP-> <KP.> <KP/> <Enter> <Space> <Esc> <F2> <Tab>\n"
-    "<Alt+F> <Alt+E> <Alt+A> <Alt+C> <%> <(> <)> <*> <+> <-> <.> </> (a US keyboard: <*> is\n"
-    "Shift+8). An About box a token opens is closed with Esc before the next token.\n"
-    "--screenshot saves the calculator as it looks after the last token (or as it was when it\n"
-    "ended) as a PNG. Without a display the offscreen platform is used.\n";
+    "\n";
+constexpr const char* kPlatformNote = "Without a display the offscreen platform is used.\n";
 
 int Fail(int status, const char* message, const char* detail = "") {
     std::fprintf(stderr, "zarnetcalc-demo: %s%s\n", message, detail);
@@ -120,7 +109,9 @@ int main(int argc, char** argv) {
     if (!options)
         return status;
     if (options->help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(kSynopsis, stdout);
+        std::fputs(zarnetcalc::demo::kScriptUsage, stdout);
+        std::fputs(kPlatformNote, stdout);
         return 0;
     }
     if (!options->screenshot.isEmpty() && !options->keys)
@@ -129,9 +120,9 @@ int main(int argc, char** argv) {
     // The whole script is read before anything is shown.
     zarnetcalc::demo::ParsedScript script;
     if (options->keys) {
-        script = zarnetcalc::demo::ParseKeyScript(*options->keys);
+        script = zarnetcalc::demo::ParseKeyScript(options->keys->toStdString());
         if (!script.ok())
-            return Fail(2, "unknown token in --keys: ", qPrintable(script.unknownToken));
+            return Fail(2, "unknown token in --keys: ", script.unknownToken.c_str());
     }
 
     if (!HaveDisplay(*options)) {

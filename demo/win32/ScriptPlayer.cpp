@@ -63,8 +63,49 @@ void Print(const std::string& line) {
     std::fflush(stdout);
 }
 
+// The virtual-key code of a key on a US keyboard.
+unsigned VirtualKey(const KeyStroke& stroke) {
+    switch (stroke.named) {
+        case KeyStroke::Named::Enter:
+            return VK_RETURN;
+        case KeyStroke::Named::Space:
+            return VK_SPACE;
+        case KeyStroke::Named::Esc:
+            return VK_ESCAPE;
+        case KeyStroke::Named::F2:
+            return VK_F2;
+        case KeyStroke::Named::Tab:
+            return VK_TAB;
+        case KeyStroke::Named::None:
+            break;
+    }
+    const char key = stroke.key;
+    if (key >= '0' && key <= '9') {
+        return stroke.keypad ? VK_NUMPAD0 + unsigned(key - '0') : unsigned(key);
+    }
+    if (key >= 'a' && key <= 'z') {
+        return unsigned(key - 'a' + 'A');
+    }
+    switch (key) {
+        case '*':
+            return VK_MULTIPLY;  // only on the keypad
+        case '+':
+            return VK_ADD;
+        case '-':
+            return stroke.keypad ? VK_SUBTRACT : VK_OEM_MINUS;
+        case '.':
+            return stroke.keypad ? VK_DECIMAL : VK_OEM_PERIOD;
+        case '/':
+            return stroke.keypad ? VK_DIVIDE : VK_OEM_2;
+        case '=':
+            return VK_OEM_PLUS;
+        default:
+            return 0;
+    }
+}
+
 // Presses and releases one key as the keyboard would: modifiers first, then the key.
-void SendKey(unsigned vk, bool shift, bool alt) {
+void PressKey(unsigned vk, bool shift, bool alt) {
     INPUT inputs[6] = {};
     UINT count = 0;
     auto add = [&](unsigned key, bool up) {
@@ -92,6 +133,10 @@ void SendKey(unsigned vk, bool shift, bool alt) {
         add(VK_SHIFT, true);
     }
     SendInput(count, inputs, sizeof(INPUT));
+}
+
+void SendKey(const KeyStroke& stroke) {
+    PressKey(VirtualKey(stroke), stroke.shift, stroke.alt);
 }
 
 // A left click at the centre of a window: whatever lies on top there gets it, and a disabled
@@ -173,9 +218,9 @@ void ScriptPlayer::Tick() {
         // Should Close not end it, F2 and then Esc do, rather than leave the script hanging.
         ++closeAttempts_;
         if (closeAttempts_ == 100) {
-            SendKey(VK_F2, false, false);
+            PressKey(VK_F2, false, false);
         } else if (closeAttempts_ == 200) {
-            SendKey(VK_ESCAPE, false, false);
+            PressKey(VK_ESCAPE, false, false);
         }
         return;
     }
@@ -218,7 +263,7 @@ void ScriptPlayer::Deliver(const KeyToken& token) {
             ClickAt(Control(dialog_, token.objectName));
             return;
         case KeyToken::Kind::Key:
-            SendKey(token.vk, token.shift, token.alt);
+            SendKey(token.key);
             return;
     }
 }
@@ -240,7 +285,7 @@ void ScriptPlayer::CloseNestedModal() {
         return;
     }
     if (++nestedAttempts_ <= 3) {
-        SendKey(VK_ESCAPE, false, false);
+        PressKey(VK_ESCAPE, false, false);
     } else {
         PostMessageW(box, WM_CLOSE, 0, 0);
     }

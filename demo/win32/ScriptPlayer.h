@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "KeyScript.h"
 #include "Screenshot.h"
+#include "demo/KeyScript.h"
 
 namespace zarnetcalc::demo {
 
