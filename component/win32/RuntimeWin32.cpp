@@ -4,7 +4,11 @@
 // EntryPointsWin32.cpp; what the members do is ComponentWin32.cpp.
 #include "component/win32/RuntimeWin32.h"
 
+#include "forms/win32/WideText.h"
+
 namespace zarnetcalc::runtime {
+
+using forms::win32::Widen;
 
 namespace {
 
@@ -59,19 +63,6 @@ HMODULE Module() {
     return g_module;
 }
 
-std::wstring Wide(std::string_view utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(n > 0 ? static_cast<std::size_t>(n) : 0, L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
-    }
-    return text;
-}
-
 void ClearErrorInfo() {
     SetErrorInfo(0, nullptr);
 }
@@ -84,8 +75,8 @@ HRESULT ReportError(HRESULT hr, std::string_view description) {
         return hr;
     }
     try {
-        std::wstring source = Wide(kProgID);
-        std::wstring text = Wide(description);
+        std::wstring source = Widen(kProgID);
+        std::wstring text = Widen(description);
         create->SetGUID(IID__clsZarnetCalc);
         create->SetSource(source.data());
         create->SetDescription(text.data());
@@ -102,7 +93,7 @@ HRESULT ReportError(HRESULT hr, std::string_view description) {
 
 BSTR AllocText(std::string_view utf8) {
     try {
-        const std::wstring text = Wide(utf8);
+        const std::wstring text = Widen(utf8);
         return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     } catch (...) {
         return nullptr;  // out of memory

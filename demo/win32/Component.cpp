@@ -4,20 +4,15 @@
 
 #include <oleauto.h>
 
+#include "forms/win32/WideText.h"
+
 #include <cstdio>
 
 namespace zarnetcalc::demo {
 namespace {
 
 std::string Utf8(const wchar_t* text) {
-    if (text == nullptr || *text == L'\0') {
-        return {};
-    }
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    out.resize(out.size() - 1);
-    return out;
+    return text != nullptr ? forms::win32::Narrow(text) : std::string();
 }
 
 std::string ResultCodeText(HRESULT hr) {

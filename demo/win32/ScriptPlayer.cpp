@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "forms/win32/ControlNames.h"
+#include "forms/win32/WideText.h"
 
 namespace zarnetcalc::demo {
 
@@ -50,12 +51,7 @@ std::string Text(HWND window) {
     }
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
     wide.resize(static_cast<std::size_t>(GetWindowTextW(window, wide.data(), length + 1)));
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                        nullptr, nullptr);
-    return text;
+    return forms::win32::Narrow(wide);
 }
 
 void Print(const std::string& line) {
@@ -324,12 +320,8 @@ void ScriptPlayer::WriteScreenshot() {
     }
     if (!picture_.SavePng(screenshotPath_)) {
         screenshotFailed_ = true;
-        const int n = WideCharToMultiByte(CP_UTF8, 0, screenshotPath_.c_str(), -1, nullptr, 0,
-                                          nullptr, nullptr);
-        std::string path(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, screenshotPath_.c_str(), -1, path.data(), n, nullptr,
-                            nullptr);
-        std::fprintf(stderr, "zarnetcalc-demo: cannot write the screenshot %s\n", path.c_str());
+        std::fprintf(stderr, "zarnetcalc-demo: cannot write the screenshot %s\n",
+                     forms::win32::Narrow(screenshotPath_).c_str());
         std::fflush(stderr);
     }
 }

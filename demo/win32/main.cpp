@@ -19,8 +19,11 @@
 #include "HostWindow.h"
 #include "ScriptPlayer.h"
 #include "demo/KeyScript.h"
+#include "forms/win32/WideText.h"
 
 namespace {
+
+using zarnetcalc::forms::win32::Narrow;
 
 constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo\n"
@@ -36,18 +39,6 @@ int Fail(int status, const char* message, const std::string& detail = "") {
     std::fprintf(stderr, "zarnetcalc-demo: %s%s\n", message, detail.c_str());
     std::fflush(stderr);
     return status;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
 }
 
 struct Options {
@@ -79,7 +70,7 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, int& 
             status = Fail(2, "--keys needs a SCRIPT");
             return std::nullopt;
         } else if (auto keys = value(L"--keys")) {
-            options.keys = Utf8(*keys);
+            options.keys = Narrow(*keys);
         } else if (auto file = value(L"--screenshot")) {
             if (file->empty()) {
                 status = Fail(2, "--screenshot needs a FILE.png");
@@ -87,7 +78,7 @@ std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, int& 
             }
             options.screenshot = *file;
         } else if (options.unknown.empty()) {
-            options.unknown = Utf8(arg);
+            options.unknown = Narrow(arg);
         }
     }
     return options;

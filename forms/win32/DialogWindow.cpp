@@ -152,32 +152,6 @@ char32_t AccessKeyOf(const std::wstring& caption) {
 
 }  // namespace
 
-std::wstring Widen(std::string_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
-    }
-    return wide;
-}
-
-std::string Narrow(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), n, nullptr, nullptr);
-    }
-    return narrow;
-}
-
 int DpiOf(HWND window) {
     if (window != nullptr && DpiApi().getDpiForWindow != nullptr) {
         if (const UINT dpi = DpiApi().getDpiForWindow(window); dpi > 0) {

@@ -15,11 +15,9 @@
 #include <string>
 #include <string_view>
 
-namespace zarnetcalc::forms::win32 {
+#include "forms/win32/WideText.h"
 
-// UTF-8 text as the wide text Win32 takes, and back.
-std::wstring Widen(std::string_view text);
-std::string Narrow(std::wstring_view text);
+namespace zarnetcalc::forms::win32 {
 
 // The DPI a window is drawn at (96 for a process that is not DPI-aware), or the screen's when the
 // window is null.
