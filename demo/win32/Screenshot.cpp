@@ -3,31 +3,11 @@
 #include "Screenshot.h"
 
 #include <wincodec.h>
+#include <wrl/client.h>
 
 namespace zarnetcalc::demo {
-namespace {
 
-// Releases a COM pointer when it goes out of scope.
-template <class T>
-class Ref {
-  public:
-    Ref() = default;
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    ~Ref() {
-        if (p_ != nullptr) {
-            p_->Release();
-        }
-    }
-    T** Put() { return &p_; }
-    T* operator->() const { return p_; }
-    T* Get() const { return p_; }
-
-  private:
-    T* p_ = nullptr;
-};
-
-}  // namespace
+using Microsoft::WRL::ComPtr;
 
 Picture::~Picture() {
     if (bitmap_ != nullptr) {
@@ -76,24 +56,25 @@ bool Picture::SavePng(const std::wstring& path) const {
     if (bitmap_ == nullptr || path.empty()) {
         return false;
     }
-    Ref<IWICImagingFactory> factory;
-    Ref<IWICBitmap> source;
-    Ref<IWICStream> stream;
-    Ref<IWICBitmapEncoder> encoder;
-    Ref<IWICBitmapFrameEncode> frame;
-    Ref<IPropertyBag2> options;
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICBitmap> source;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    ComPtr<IPropertyBag2> options;
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     const bool written =
         SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                    IID_IWICImagingFactory,
-                                   reinterpret_cast<void**>(factory.Put()))) &&
+                                   reinterpret_cast<void**>(factory.GetAddressOf()))) &&
         SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap_, nullptr, WICBitmapIgnoreAlpha,
-                                                   source.Put())) &&
-        SUCCEEDED(factory->CreateStream(stream.Put())) &&
+                                                   source.GetAddressOf())) &&
+        SUCCEEDED(factory->CreateStream(stream.GetAddressOf())) &&
         SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Put())) &&
+        SUCCEEDED(
+            factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf())) &&
         SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(frame.Put(), options.Put())) &&
+        SUCCEEDED(encoder->CreateNewFrame(frame.GetAddressOf(), options.GetAddressOf())) &&
         SUCCEEDED(frame->Initialize(options.Get())) &&
         SUCCEEDED(frame->SetSize(static_cast<UINT>(width_), static_cast<UINT>(height_))) &&
         SUCCEEDED(frame->SetPixelFormat(&format)) &&

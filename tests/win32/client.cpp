@@ -5,51 +5,28 @@
 
 #include <oleauto.h>
 
+#include <wrl/client.h>
 #include <cstdio>
 #include <string>
 #include <thread>
 
+#include "forms/win32/WideText.h"
 #include "zarnetcalc/DispatchIds.h"
 #include "zarnetcalc/ZarnetCalc_h.h"
 
 namespace {
 
-// Releases what it holds.
 template <class T>
-class Ptr {
-  public:
-    Ptr() = default;
-    Ptr(const Ptr&) = delete;
-    Ptr& operator=(const Ptr&) = delete;
-    ~Ptr() { Reset(); }
-    T* operator->() const { return p_; }
-    T* Get() const { return p_; }
-    T** Put() {
-        Reset();
-        return &p_;
-    }
-    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-    void Reset() {
-        if (p_) {
-            p_->Release();
-            p_ = nullptr;
-        }
-    }
+using Ptr = Microsoft::WRL::ComPtr<T>;
 
-  private:
-    T* p_ = nullptr;
-};
+// The slot of an out-pointer argument, emptied first.
+template <class T>
+void** Out(Ptr<T>& p) {
+    return reinterpret_cast<void**>(p.ReleaseAndGetAddressOf());
+}
 
 std::string Narrow(const wchar_t* text) {
-    if (!text) {
-        return "(null)";
-    }
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) {
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    }
-    return out;
+    return text ? zarnetcalc::forms::win32::Narrow(text) : "(null)";
 }
 
 std::string Hex(HRESULT hr) {
@@ -74,7 +51,7 @@ std::string Outcome(HRESULT hr) {
         return text;
     }
     Ptr<IErrorInfo> info;
-    if (GetErrorInfo(0, info.Put()) == S_OK && info.Get()) {
+    if (GetErrorInfo(0, info.ReleaseAndGetAddressOf()) == S_OK && info.Get()) {
         BSTR description = nullptr;
         BSTR source = nullptr;
         info->GetDescription(&description);
@@ -94,8 +71,8 @@ bool SameObject(IUnknown* a, IUnknown* b) {
     }
     Ptr<IUnknown> ua;
     Ptr<IUnknown> ub;
-    a->QueryInterface(IID_IUnknown, ua.PutVoid());
-    b->QueryInterface(IID_IUnknown, ub.PutVoid());
+    a->QueryInterface(IID_IUnknown, Out(ua));
+    b->QueryInterface(IID_IUnknown, Out(ub));
     return ua.Get() == ub.Get();
 }
 
@@ -114,7 +91,7 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
     Line("get_ErrorOccurred", Hex(hr) + " " + std::to_string(b));
     // What a careful vtable client asks before it reads the error object.
     Ptr<ISupportErrorInfo> support;
-    hr = calc->QueryInterface(IID_ISupportErrorInfo, support.PutVoid());
+    hr = calc->QueryInterface(IID_ISupportErrorInfo, Out(support));
     Line("ISupportErrorInfo",
          Hex(hr) + " " +
              (support.Get() ? Hex(support->InterfaceSupportsErrorInfo(IID__clsZarnetCalc))
@@ -123,10 +100,10 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
 
     Ptr<IDispatch> owner;
     Line("put_MyOwner(form)", Outcome(calc->put_MyOwner(form)));
-    hr = calc->get_MyOwner(owner.Put());
+    hr = calc->get_MyOwner(owner.ReleaseAndGetAddressOf());
     Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
     Line("put_MyOwner(child window's form)", Outcome(calc->put_MyOwner(child)));
-    hr = calc->get_MyOwner(owner.Put());
+    hr = calc->get_MyOwner(owner.ReleaseAndGetAddressOf());
     Line("get_MyOwner", Hex(hr) + (SameObject(owner.Get(), form) ? " the form" : " not the form"));
     // The application quitting while the calculator is up ends it as Esc would, and the quit
     // message goes on to the loops further out.
@@ -139,7 +116,7 @@ void Vtable(_clsZarnetCalc* calc, IDispatch* form, IDispatch* child) {
     Line("  then",
          "Cancelled " + std::to_string(b) + ", WM_QUIT " + (passedOn ? "passed on" : "lost"));
     Line("put_MyOwner(null)", Outcome(calc->put_MyOwner(nullptr)));
-    hr = calc->get_MyOwner(owner.Put());
+    hr = calc->get_MyOwner(owner.ReleaseAndGetAddressOf());
     Line("get_MyOwner", Hex(hr) + (owner.Get() ? " an object" : " null"));
 }
 
@@ -215,7 +192,7 @@ void ShowOverForms(_clsZarnetCalc* calc, const CLSID& formClsid) {
     };
     for (const auto& c : cases) {
         Ptr<IDispatch> form;
-        CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, form.PutVoid());
+        CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, Out(form));
         VARIANT handle;
         VariantInit(&handle);
         if (form.Get()) {
@@ -330,20 +307,20 @@ void TypeLibrary(IDispatch* calc) {
     HRESULT hr = calc->GetTypeInfoCount(&count);
     Line("GetTypeInfoCount", Hex(hr) + " " + std::to_string(count));
     Ptr<ITypeInfo> info;
-    hr = calc->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.Put());
+    hr = calc->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.ReleaseAndGetAddressOf());
     Line("GetTypeInfo(0)", Hex(hr));
     if (info.Get()) {
         Members(info.Get(), "  dispatch type", false);
         HREFTYPE ref = 0;
         Ptr<ITypeInfo> vtable;
         if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref)) &&
-            SUCCEEDED(info->GetRefTypeInfo(ref, vtable.Put()))) {
+            SUCCEEDED(info->GetRefTypeInfo(ref, vtable.ReleaseAndGetAddressOf()))) {
             Members(vtable.Get(), "  interface type", true);
         }
     }
 
     Ptr<ITypeLib> lib;
-    hr = LoadRegTypeLib(LIBID_ZarnetCalc, 1, 0, LOCALE_NEUTRAL, lib.Put());
+    hr = LoadRegTypeLib(LIBID_ZarnetCalc, 1, 0, LOCALE_NEUTRAL, lib.ReleaseAndGetAddressOf());
     Line("LoadRegTypeLib", Hex(hr));
     if (!lib.Get()) {
         return;
@@ -359,7 +336,7 @@ void TypeLibrary(IDispatch* calc) {
     }
     SysFreeString(name);
     Ptr<ITypeInfo> coclass;
-    hr = lib->GetTypeInfoOfGuid(CLSID_clsZarnetCalc, coclass.Put());
+    hr = lib->GetTypeInfoOfGuid(CLSID_clsZarnetCalc, coclass.ReleaseAndGetAddressOf());
     if (SUCCEEDED(hr)) {
         BSTR cls = nullptr;
         coclass->GetDocumentation(MEMBERID_NIL, &cls, nullptr, nullptr, nullptr);
@@ -367,7 +344,7 @@ void TypeLibrary(IDispatch* calc) {
         Ptr<ITypeInfo> itf;
         BSTR itfName = nullptr;
         if (SUCCEEDED(coclass->GetRefTypeOfImplType(0, &ref)) &&
-            SUCCEEDED(coclass->GetRefTypeInfo(ref, itf.Put()))) {
+            SUCCEEDED(coclass->GetRefTypeInfo(ref, itf.ReleaseAndGetAddressOf()))) {
             itf->GetDocumentation(MEMBERID_NIL, &itfName, nullptr, nullptr, nullptr);
         }
         Line("  class", Narrow(cls) + ", default interface " + Narrow(itfName));
@@ -408,7 +385,7 @@ void OtherApartment(const CLSID& clsid) {
         {
             Ptr<_clsZarnetCalc> calc;
             const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID__clsZarnetCalc, calc.PutVoid());
+                                                IID__clsZarnetCalc, Out(calc));
             Line("CoCreateInstance in the multithreaded apartment", Hex(hr));
             if (calc.Get()) {
                 double d = 0;
@@ -494,13 +471,13 @@ int Run() {
     Line("CLSIDFromProgID", Hex(hr) + " " + GuidText(clsid));
 
     Ptr<_clsZarnetCalc> calc;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsZarnetCalc, calc.PutVoid());
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsZarnetCalc, Out(calc));
     Line("CoCreateInstance", Hex(hr));
     CLSID formClsid{};
     Ptr<IDispatch> form;
     Ptr<IDispatch> child;
     if (SUCCEEDED(CLSIDFromProgID(L"ZarnetCalcTest.Form", &formClsid))) {
-        CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, form.PutVoid());
+        CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, Out(form));
     }
     if (!calc.Get() || !form.Get()) {
         Line("stopped", "the component or the test form could not be created");
@@ -515,7 +492,7 @@ int Run() {
         SUCCEEDED(form->Invoke(childId, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
                                nullptr)) &&
         v.vt == VT_DISPATCH) {
-        *child.Put() = v.pdispVal;
+        *child.ReleaseAndGetAddressOf() = v.pdispVal;
     } else {
         VariantClear(&v);
     }
@@ -539,26 +516,25 @@ int Run() {
     calc.Reset();
     Line("DllCanUnloadNow after its release", Hex(canUnload()));
     Ptr<IClassFactory> factory;
-    hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                          factory.PutVoid());
+    hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, Out(factory));
     Line("CoGetClassObject", Hex(hr));
     if (factory.Get()) {
         factory->LockServer(TRUE);
         factory.Reset();
         Line("DllCanUnloadNow with a lock", Hex(canUnload()));
-        hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                              factory.PutVoid());
+        hr =
+            CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, Out(factory));
         if (factory.Get()) {
             factory->LockServer(FALSE);
             Ptr<IUnknown> object;
-            hr = factory->CreateInstance(form.Get(), IID_IUnknown, object.PutVoid());
+            hr = factory->CreateInstance(form.Get(), IID_IUnknown, Out(object));
             Line("CreateInstance with an outer object", Hex(hr));
             factory.Reset();
         }
         Line("DllCanUnloadNow after unlocking", Hex(canUnload()));
     }
     Ptr<IUnknown> other;
-    hr = getClassObject(formClsid, IID_IClassFactory, other.PutVoid());
+    hr = getClassObject(formClsid, IID_IClassFactory, Out(other));
     Line("DllGetClassObject for another class", Hex(hr) + (other.Get() ? " an object" : " null"));
     Version(module);
     RegisteredPaths(module);
