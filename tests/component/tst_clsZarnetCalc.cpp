@@ -3,13 +3,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 #include <functional>
-#include <map>
 #include <thread>
 
 #include "support/ShowDriver.h"

@@ -1,12 +1,8 @@
 // The calculator through its binary interface only: the library is loaded with dlopen and driven
 // through the class object, the dual interface and Invoke, as a late-binding host drives it.
 #include <QApplication>
-#include <QPointer>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
