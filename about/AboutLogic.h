@@ -8,14 +8,15 @@
 #include <vector>
 
 #include "registry/Registry.h"
+#include "zarnetcalc/Flag.h"
 
 namespace zarnetcalc::about {
 
 using namespace zarnetcalc::registry;  // the platform's registry names (global on Windows)
 
-using Flag = std::int16_t;  // True = -1, False = 0
-inline constexpr Flag kTrue = -1;
-inline constexpr Flag kFalse = 0;
+using zarnetcalc::Flag;
+using zarnetcalc::kFalse;
+using zarnetcalc::kTrue;
 
 inline constexpr const char* kUnavailableMessage = "System Information Is Unavailable At This Time";
 // Where the tool is looked for, under HKEY_LOCAL_MACHINE: first its full path, then its folder.
@@ -38,7 +39,7 @@ class AboutControls {
 };
 
 // Starting a program, testing for a file and finding a program on PATH: the toolkit binding
-// supplies them (forms/SysInfoQt.h), tests put fakes here.
+// supplies them (forms/qt/SysInfo.h), tests put fakes here.
 struct SysInfoPlatform {
     std::function<bool(const std::string& program)> StartProgram;  // true when it started
     std::function<bool(const std::string& path)> FileExists;

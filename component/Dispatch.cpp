@@ -1,6 +1,7 @@
 // The calculator object behind the binary interface and its class object. One member table
 // (name, dispatch id, get, put, call) serves GetIDsOfNames, Invoke and the typed members of
-// _clsZarnetCalc alike. What the members do is the platform's ComponentCore.
+// _clsZarnetCalc alike. What the members do is the shared component's (component/Component.h);
+// only forms as owners are the platform's.
 #include <cstdio>
 #include <utility>
 
@@ -22,48 +23,55 @@ const VARIANT& ValueOf(const VARIANT& value) {
     return value;
 }
 
-void GetResult(ComponentCore& core, VARIANT* out) {
+using component::Component;
+
+void GetResult(Component& core, VARIANT* out) {
     out->vt = VT_R8;
     out->dblVal = core.Result();
 }
-void PutResult(ComponentCore& core, const VARIANT& value) {
+void PutResult(Component& core, const VARIANT& value) {
     double number = 0;
     if (!VariantToNumber(ValueOf(value), &number)) {
         throw Error(kErrTypeMismatch, "Type mismatch: Result takes a number");
     }
     core.SetResult(number);
 }
-void GetCancelled(ComponentCore& core, VARIANT* out) {
+void GetCancelled(Component& core, VARIANT* out) {
     out->vt = VT_BOOL;
     out->boolVal = core.Cancelled();
 }
-void CallShow(ComponentCore& core) {
+void CallShow(Component& core) {
+    CheckShowThread();
     core.Show();
 }
-void GetErrorOccurred(ComponentCore& core, VARIANT* out) {
+void GetErrorOccurred(Component& core, VARIANT* out) {
     out->vt = VT_BOOL;
     out->boolVal = core.ErrorOccurred();
 }
-void GetMyOwner(ComponentCore& core, VARIANT* out) {
+void GetMyOwner(Component& core, VARIANT* out) {
+    component::OwnerWindow* owner = core.Owner();
     out->vt = VT_DISPATCH;
-    out->pdispVal = core.Owner();
+    out->pdispVal = owner != nullptr ? FormOf(*owner) : nullptr;
+}
+void SetOwner(Component& core, IUnknown* form) {
+    core.SetOwner(form != nullptr ? OwnerFromForm(form) : nullptr);
 }
 // An object, Nothing, Empty or Null; anything else is not a form.
-void PutMyOwner(ComponentCore& core, const VARIANT& argument) {
+void PutMyOwner(Component& core, const VARIANT& argument) {
     const VARIANT& value = ValueOf(argument);
     switch (value.vt) {
         case VT_EMPTY:
         case VT_NULL:
-            core.SetOwner(nullptr);
+            SetOwner(core, nullptr);
             return;
         case VT_DISPATCH:
-            core.SetOwner(value.pdispVal);
+            SetOwner(core, value.pdispVal);
             return;
         case VT_UNKNOWN:
-            core.SetOwner(value.punkVal);
+            SetOwner(core, value.punkVal);
             return;
         case VT_BYREF | VT_DISPATCH:
-            core.SetOwner(value.ppdispVal ? *value.ppdispVal : nullptr);
+            SetOwner(core, value.ppdispVal ? *value.ppdispVal : nullptr);
             return;
         default:
             throw Error(kErrTypeMismatch, "Type mismatch: MyOwner takes a form");
@@ -73,9 +81,9 @@ void PutMyOwner(ComponentCore& core, const VARIANT& argument) {
 struct Member {
     const char* name;
     DISPID id;
-    void (*get)(ComponentCore&, VARIANT* out);          // null: cannot be read
-    void (*put)(ComponentCore&, const VARIANT& value);  // null: read-only
-    void (*call)(ComponentCore&);                       // null: not a method
+    void (*get)(Component&, VARIANT* out);          // null: cannot be read
+    void (*put)(Component&, const VARIANT& value);  // null: read-only
+    void (*call)(Component&);                       // null: not a method
     bool putByReference;  // a reference assignment ("Set x.MyOwner = f") is taken as a put
 };
 
@@ -131,8 +139,7 @@ class CalculatorObject final
         return nullptr;
     }
 
-    explicit CalculatorObject(std::unique_ptr<ComponentCore> core)
-        : core_(std::move(core)), thread_(CurrentThreadToken()) {}
+    CalculatorObject() : thread_(CurrentThreadToken()) {}
 
     // Every call but AddRef and Release comes on the creating thread (the apartment).
     HRESULT Admit() {
@@ -227,7 +234,7 @@ class CalculatorObject final
         return TypedGet(ZC_DISPID_CANCELLED, value);
     }
     HRESULT STDMETHODCALLTYPE Show() override {
-        return Call(Door::Typed, nullptr, [&] { FindMember(ZC_DISPID_SHOW)->call(*core_); });
+        return Call(Door::Typed, nullptr, [&] { FindMember(ZC_DISPID_SHOW)->call(core_); });
     }
     HRESULT STDMETHODCALLTYPE get_ErrorOccurred(VARIANT_BOOL* value) override {
         return TypedGet(ZC_DISPID_ERROROCCURRED, value);
@@ -277,12 +284,12 @@ class CalculatorObject final
             Out(out);
             VARIANT v;
             VariantInit(&v);
-            FindMember(id)->get(*core_, &v);
+            FindMember(id)->get(core_, &v);
             Take(v, out);  // the reference an object value carries goes to the caller
         });
     }
     HRESULT TypedPut(DISPID id, const VARIANT& value) {
-        return Call(Door::Typed, nullptr, [&] { FindMember(id)->put(*core_, value); });
+        return Call(Door::Typed, nullptr, [&] { FindMember(id)->put(core_, value); });
     }
 
     // Runs one call: the apartment check, an extra reference, and every failure turned into a
@@ -366,7 +373,7 @@ class CalculatorObject final
                 throw CallFailure{DISP_E_PARAMNOTFOUND,
                                   name + ": the value must be the DISPID_PROPERTYPUT argument"};
             }
-            member->put(*core_, params->rgvarg[0]);
+            member->put(core_, params->rgvarg[0]);
             return;
         }
         const bool asGet = member->get && (flags & DISPATCH_PROPERTYGET) != 0;
@@ -382,16 +389,16 @@ class CalculatorObject final
             throw CallFailure{DISP_E_BADPARAMCOUNT, name + " takes no arguments"};
         }
         if (asCall) {
-            member->call(*core_);
+            member->call(core_);
             return;
         }
         if (!result) {
             throw CallFailure{E_POINTER, name + ": the result pointer is null"};
         }
-        member->get(*core_, result);
+        member->get(core_, result);
     }
 
-    std::unique_ptr<ComponentCore> core_;
+    Component core_;
     const std::uint64_t thread_;
 };
 
@@ -415,7 +422,7 @@ class ClassObject final : public ComObject<ClassObject, IClassFactory> {
         }
         CalculatorObject* object = nullptr;
         try {
-            object = new CalculatorObject(CreateComponentCore());
+            object = new CalculatorObject();
         } catch (...) {
             const MemberFailure failure = FailureFromCurrentException();
             return ReportError(failure.hr, failure.description);

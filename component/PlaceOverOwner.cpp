@@ -1,37 +1,33 @@
 // The placement arithmetic of the calculator dialog, shared by both platforms; each binding
-// reads the real geometry and offers the dialog's properties.
+// reads the real geometry and moves the real window.
 #include "component/PlaceOverOwner.h"
 
 namespace zarnetcalc::component {
 
-bool PlaceOverOwner(LateBoundGeometry& dialog, const TwipsRect& owner,
+void PlaceOverOwner(DialogGeometry& dialog, const TwipsRect& owner,
                     const std::optional<TwipsRect>& screen) {
-    for (const char* name : {"Left", "Top", "Width", "Height"}) {
-        if (!dialog.Get(name))
-            return false;
-    }
-    auto get = [&dialog](const char* name) { return dialog.Get(name).value_or(0.0F); };
+    auto setLeft = [&dialog](float left) { dialog.MoveTo(left, dialog.Outer().top); };
+    auto setTop = [&dialog](float top) { dialog.MoveTo(dialog.Outer().left, top); };
 
     // Centred over the owner; an exact division, so half twips stay.
-    dialog.Set("Left", owner.left + (owner.width - get("Width")) / 2.0F);
-    dialog.Set("Top", owner.top + (owner.height - get("Height")) / 2.0F);
+    setLeft(owner.left + (owner.width - dialog.Outer().width) / 2.0F);
+    setTop(owner.top + (owner.height - dialog.Outer().height) / 2.0F);
     if (!screen)
-        return true;
+        return;
 
     const float right = screen->left + screen->width;
     const float bottom = screen->top + screen->height;
 
     // The top-left edges first, then the bottom-right ones: for a dialog larger than the screen
     // the latter win, and its top or left ends off the screen.
-    if (get("Top") < screen->top)
-        dialog.Set("Top", screen->top);
-    if (get("Left") < screen->left)
-        dialog.Set("Left", screen->left);
-    if (get("Top") + get("Height") > bottom)
-        dialog.Set("Top", bottom - get("Height"));
-    if (get("Left") + get("Width") > right)
-        dialog.Set("Left", right - get("Width"));
-    return true;
+    if (dialog.Outer().top < screen->top)
+        setTop(screen->top);
+    if (dialog.Outer().left < screen->left)
+        setLeft(screen->left);
+    if (const TwipsRect d = dialog.Outer(); d.top + d.height > bottom)
+        setTop(bottom - d.height);
+    if (const TwipsRect d = dialog.Outer(); d.left + d.width > right)
+        setLeft(right - d.width);
 }
 
 }  // namespace zarnetcalc::component

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "component/Component.h"
 #include "zarnetcalc/ZarnetCalcCom.h"
 
 namespace zarnetcalc::runtime {
@@ -83,23 +84,13 @@ struct RegistrationValue {
 // keys registration owns (CLSID\{clsid}, TypeLib\{libid}, Interface\{iid}).
 std::vector<RegistrationValue> PlatformRegistrationValues(const std::string& libraryPath);
 
-// What the dispatch object needs from the component on this platform. Failures are thrown:
-// zarnetcalc::Error for a member's own (13 for an owner that is not a form, 91 for Show without
-// an owner), CallFailure for a call that cannot be made at all.
-class ComponentCore {
-  public:
-    virtual ~ComponentCore() = default;
-    virtual double Result() = 0;
-    virtual void SetResult(double value) = 0;
-    virtual VARIANT_BOOL Cancelled() = 0;
-    virtual VARIANT_BOOL ErrorOccurred() = 0;
-    // The owner's form object (one reference for the caller), or null when none is set.
-    virtual IDispatch* Owner() = 0;
-    // A form object, or null for none. Anything else leaves the owner as it was.
-    virtual void SetOwner(IUnknown* form) = 0;
-    virtual void Show() = 0;
-};
-std::unique_ptr<ComponentCore> CreateComponentCore();
+// Forms as owners: what MyOwner takes and gives back on this platform (qt/Forms.cpp,
+// win32/Forms.cpp). OwnerFromForm throws zarnetcalc::Error 13 for an object that is no form;
+// FormOf gives the form an owner was made from, with one reference for the caller.
+std::unique_ptr<component::OwnerWindow> OwnerFromForm(IUnknown* form);
+IDispatch* FormOf(component::OwnerWindow& owner);
+// Throws CallFailure when Show cannot run on the calling thread at all.
+void CheckShowThread();
 
 // ---- shared, on the platform's error reporting ---------------------------------------------
 

@@ -4,11 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace zarnetcalc::forms::layout {
-
-// Twips per logical pixel: 1440 twips to the inch on the 96-dpi logical grid.
-inline constexpr int kTwipsPerPixel = 15;
 
 // The dialog's client area, in twips.
 inline constexpr int kClientWidth = 2532;
@@ -90,10 +88,13 @@ inline constexpr std::array<ControlDef, 32> kControls{{
     {R::Display, K::Label, "txtDisplay", -1, "", "Display", 120, 120, 2292, 492, 23},
 }};
 
-// Twips to logical pixels, rounding each edge to the nearest pixel so that keys on the same
-// grid line stay aligned and equal gaps stay equal.
-constexpr int TwipsToPixels(int twips) {
-    return (twips >= 0 ? twips + kTwipsPerPixel / 2 : twips - kTwipsPerPixel / 2) / kTwipsPerPixel;
+// The objectName of a control: "cmdKeypad(3)" for an element of a control array, else its name.
+inline std::string ControlName(const ControlDef& def) {
+    std::string name = def.name;
+    if (def.index >= 0) {
+        name.append("(").append(std::to_string(def.index)).append(")");
+    }
+    return name;
 }
 
 }  // namespace zarnetcalc::forms::layout

@@ -4,7 +4,7 @@
 
 #include <oleauto.h>
 
-#include "forms/win32/WideText.h"
+#include "common/win32/WideText.h"
 
 #include <cstdio>
 
@@ -12,7 +12,7 @@ namespace zarnetcalc::demo {
 namespace {
 
 std::string Utf8(const wchar_t* text) {
-    return text != nullptr ? forms::win32::Narrow(text) : std::string();
+    return text != nullptr ? zarnetcalc::win32::Narrow(text) : std::string();
 }
 
 std::string ResultCodeText(HRESULT hr) {

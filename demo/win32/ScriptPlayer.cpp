@@ -7,8 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "common/win32/WideText.h"
 #include "forms/win32/ControlNames.h"
-#include "forms/win32/WideText.h"
 
 namespace zarnetcalc::demo {
 
@@ -51,7 +51,7 @@ std::string Text(HWND window) {
     }
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
     wide.resize(static_cast<std::size_t>(GetWindowTextW(window, wide.data(), length + 1)));
-    return forms::win32::Narrow(wide);
+    return zarnetcalc::win32::Narrow(wide);
 }
 
 void Print(const std::string& line) {
@@ -321,7 +321,7 @@ void ScriptPlayer::WriteScreenshot() {
     if (!picture_.SavePng(screenshotPath_)) {
         screenshotFailed_ = true;
         std::fprintf(stderr, "zarnetcalc-demo: cannot write the screenshot %s\n",
-                     forms::win32::Narrow(screenshotPath_).c_str());
+                     zarnetcalc::win32::Narrow(screenshotPath_).c_str());
         std::fflush(stderr);
     }
 }

@@ -18,12 +18,12 @@
 
 #include "HostWindow.h"
 #include "ScriptPlayer.h"
+#include "common/win32/WideText.h"
 #include "demo/KeyScript.h"
-#include "forms/win32/WideText.h"
 
 namespace {
 
-using zarnetcalc::forms::win32::Narrow;
+using zarnetcalc::win32::Narrow;
 
 constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo\n"

@@ -21,15 +21,6 @@ inline constexpr const wchar_t* kAboutClass = L"ZarnetCalc.frmAbout";
 inline constexpr int kCalculatorIdBase = 1000;
 inline constexpr int kAboutIdBase = 2000;
 
-// "cmdKeypad(3)" for an element of a control array, else the plain name.
-inline std::string ControlName(const layout::ControlDef& def) {
-    std::string name = def.name;
-    if (def.index >= 0) {
-        name.append("(").append(std::to_string(def.index)).append(")");
-    }
-    return name;
-}
-
 inline int CalculatorControlId(std::size_t collectionIndex) {
     return kCalculatorIdBase + static_cast<int>(collectionIndex);
 }
@@ -37,7 +28,7 @@ inline int CalculatorControlId(std::size_t collectionIndex) {
 // The id of the calculator's control with this objectName, if there is one.
 inline std::optional<int> CalculatorControlId(std::string_view name) {
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
-        if (ControlName(layout::kControls[i]) == name) {
+        if (layout::ControlName(layout::kControls[i]) == name) {
             return CalculatorControlId(i);
         }
     }

@@ -161,30 +161,6 @@ int DpiOf(HWND window) {
     return ScreenDpi();
 }
 
-int TwipsToPixels(int twips, int dpi) {
-    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
-}
-
-float PixelsToTwips(int pixels, int dpi) {
-    return static_cast<float>(static_cast<double>(pixels) * 1440.0 / dpi);
-}
-
-RECT PixelRect(int left, int top, int width, int height, int dpi) {
-    return RECT{TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(left + width, dpi),
-                TwipsToPixels(top + height, dpi)};
-}
-
-std::string WindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(window, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return Narrow(text);
-}
-
 // ---- the window ---------------------------------------------------------------------------
 
 DialogWindow::~DialogWindow() {
@@ -456,10 +432,7 @@ bool DialogWindow::HandleAccessKey(char32_t typed) {
         if (!IsButton(child) || !IsWindowVisible(child)) {
             continue;
         }
-        const int length = GetWindowTextLengthW(child);
-        std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
-        caption.resize(static_cast<std::size_t>(GetWindowTextW(child, caption.data(), length + 1)));
-        if (AccessKeyOf(caption) == key && IsWindowEnabled(child)) {
+        if (AccessKeyOf(Widen(WindowText(child))) == key && IsWindowEnabled(child)) {
             Click(child);
             return true;
         }

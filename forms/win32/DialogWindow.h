@@ -15,24 +15,18 @@
 #include <string>
 #include <string_view>
 
-#include "forms/win32/WideText.h"
+#include "common/win32/WideText.h"
+#include "forms/Twips.h"
 
 namespace zarnetcalc::forms::win32 {
+
+using zarnetcalc::win32::Narrow;
+using zarnetcalc::win32::Widen;
+using zarnetcalc::win32::WindowText;
 
 // The DPI a window is drawn at (96 for a process that is not DPI-aware), or the screen's when the
 // window is null.
 int DpiOf(HWND window);
-
-// Twips (1440 to the inch) to pixels at dpi, rounded to the nearest pixel; and back.
-int TwipsToPixels(int twips, int dpi);
-float PixelsToTwips(int pixels, int dpi);
-
-// A rectangle given in twips, each edge rounded on its own so that controls on one grid line stay
-// aligned and equal gaps stay equal.
-RECT PixelRect(int left, int top, int width, int height, int dpi);
-
-// The window text of a window as UTF-8.
-std::string WindowText(HWND window);
 
 class DialogWindow {
   public:
@@ -98,7 +92,8 @@ class DialogWindow {
     // A font of the named family where the system has it, else of the dialog font's family.
     HFONT CreateNamedFont(const wchar_t* family, double points, bool bold) const;
     RECT ClientRectFor(int left, int top, int width, int height) const {
-        return PixelRect(left, top, width, height, dpi_);
+        const PixelEdges e = PixelRect(left, top, width, height, dpi_);
+        return RECT{e.left, e.top, e.right, e.bottom};
     }
 
   private:

@@ -23,11 +23,6 @@ constexpr DWORD kExStyle = 0;
 // One About box per thread: windows belong to the thread that made them.
 thread_local frmAbout* shared = nullptr;
 
-// Twips to pixels cut down to whole pixels, as the separator's lines are drawn.
-int LinePixel(int twips, int dpi) {
-    return static_cast<int>(static_cast<long long>(twips) * dpi / 1440);
-}
-
 }  // namespace
 
 frmAbout::frmAbout(HWND owner) : owner_(owner) {
@@ -172,12 +167,13 @@ void frmAbout::Paint() {
     int blackRow = 0;
     for (const LineDef& line : kLines) {
         if (!line.light) {
-            blackRow = LinePixel(line.y1, dpi);
+            blackRow = TwipsToLinePixel(line.y1, dpi);
         }
     }
     for (const LineDef& line : kLines) {
-        const int top = line.light ? blackRow + thickness : LinePixel(line.y1, dpi);
-        const RECT r{LinePixel(line.x1, dpi), top, LinePixel(line.x2, dpi) + 1, top + thickness};
+        const int top = line.light ? blackRow + thickness : TwipsToLinePixel(line.y1, dpi);
+        const RECT r{TwipsToLinePixel(line.x1, dpi), top, TwipsToLinePixel(line.x2, dpi) + 1,
+                     top + thickness};
         FillRect(dc, &r,
                  line.light ? GetSysColorBrush(COLOR_WINDOW)
                             : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));

@@ -9,7 +9,7 @@
 
 #include "about/AboutLogic.h"
 #include "forms/win32/DialogWindow.h"
-#include "forms/win32/SysInfoWin32.h"
+#include "forms/win32/SysInfo.h"
 
 namespace zarnetcalc::forms::win32 {
 

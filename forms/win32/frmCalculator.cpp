@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "forms/win32/ControlNames.h"
-#include "forms/win32/KeyInput.h"
+#include "forms/win32/KeyTranslation.h"
 #include "forms/win32/Pictures.h"
 #include "forms/win32/frmAbout.h"
 
@@ -31,16 +31,6 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 bool IsGreenLabel(ControlRole role) {
     return role == ControlRole::Display || role == ControlRole::SubDisplay;
-}
-
-// A pixel position for twips at dpi, finite and well inside the range of coordinates.
-int TwipsToPosition(float twips, int dpi, int current) {
-    if (!std::isfinite(twips)) {
-        return current;
-    }
-    constexpr double kLimit = 1.0e6;  // pixels; far beyond any virtual desktop
-    return static_cast<int>(
-        std::lround(std::clamp(static_cast<double>(twips) * dpi / 1440.0, -kLimit, kLimit)));
 }
 
 }  // namespace
@@ -337,14 +327,6 @@ float frmCalculator::Width() const {
 float frmCalculator::Height() const {
     const RECT r = OuterRect();
     return PixelsToTwips(r.bottom - r.top, Dpi());
-}
-
-void frmCalculator::SetLeft(float twips) {
-    MoveTo(twips, Top());
-}
-
-void frmCalculator::SetTop(float twips) {
-    MoveTo(Left(), twips);
 }
 
 void frmCalculator::MoveTo(float leftTwips, float topTwips) {

@@ -3,7 +3,7 @@
 // logic itself lives in calculator/; placing and showing the dialog is the component's.
 //
 //     zarnetcalc::forms::win32::frmCalculator dialog(owner);  // controls made, Form_Load run
-//     dialog.SetLeft(1500.0f);                                // twips
+//     dialog.MoveTo(1500.0f, 3000.0f);                        // twips
 //     dialog.SetDisplayText("0");
 //     dialog.RunModal(owner);                                 // until Close, F2 or Esc
 //     std::string outcome = dialog.Tag(), figure = dialog.DisplayText();
@@ -41,8 +41,7 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     float Top() const;
     float Width() const;
     float Height() const;
-    void SetLeft(float twips);
-    void SetTop(float twips);
+    void MoveTo(float leftTwips, float topTwips);
 
   private:
     // DialogWindow
@@ -68,7 +67,6 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     void SetTimerRunning(bool running);
     void DrawLabel(const DRAWITEMSTRUCT& item) const;
     RECT OuterRect() const;
-    void MoveTo(float leftTwips, float topTwips);
 
     calculator::Calculator logic_{*this};
     // The windows of the control collection, in its order; null for the timer.

@@ -1,23 +1,17 @@
 // The public class of the ZarnetCalc library: a pop-up keypad calculator that a Qt Widgets host
-// opens modally over one of its windows. The dialog itself and its logic live inside the library.
+// opens modally over one of its windows. The dialog itself and its logic live inside the library;
+// this header names Qt's QWidget only, so it compiles with nothing but the library's include path.
 #pragma once
 
-#include <QPointer>
-#include <cstdint>
 #include <memory>
 
 #include "zarnetcalc/Error.h"
+#include "zarnetcalc/Flag.h"
 #include "zarnetcalc/zarnetcalc_export.h"
 
-class QObject;
 class QWidget;
 
 namespace zarnetcalc {
-
-// A 16-bit boolean, as the component's flags are exposed: True is -1, False is 0.
-using Flag = std::int16_t;
-inline constexpr Flag kTrue = -1;
-inline constexpr Flag kFalse = 0;
 
 // The calculator component.
 //
@@ -36,15 +30,16 @@ inline constexpr Flag kFalse = 0;
 // Show always opens at "0" (a value stored through setResult is not shown), and may be called any
 // number of times; each call builds a fresh dialog and destroys it before returning.
 //
-// The object is reference counted: hold it in the shared_ptr that Create returns. Every member
-// keeps the object alive for the length of its call, so a host may drop its last reference from
-// inside the modal loop (a timer, say) without destroying the object under Show. All members must
-// be called on the thread of the QApplication.
+// The object is reference counted: hold it in the shared_ptr that Create returns. Show keeps the
+// object alive for the length of its call, so a host may drop its last reference from inside the
+// modal loop (a timer, say) without destroying the object under Show. All members must be called
+// on the thread of the QApplication.
 //
 // Errors are thrown as zarnetcalc::Error: Show without an owner gives kErrObjectNotSet (the three
 // properties keep their values), setMyOwner with a widget that is not a window gives
-// kErrTypeMismatch (the owner is unchanged), and Show without a QApplication or from another
-// thread gives kErrInvalidCall. The component shows no message boxes of its own.
+// kErrTypeMismatch (the owner is unchanged), and Show without a QApplication, from another
+// thread or while the application is quitting gives kErrInvalidCall. The component shows no
+// message boxes of its own.
 class ZARNETCALC_EXPORT clsZarnetCalc : public std::enable_shared_from_this<clsZarnetCalc> {
   public:
     // A new object with Result 0 and both flags False.
@@ -77,14 +72,9 @@ class ZARNETCALC_EXPORT clsZarnetCalc : public std::enable_shared_from_this<clsZ
 
   private:
     clsZarnetCalc();
-    void Class_Initialize();
-    void PlaceOverOwner(QObject& dialog);
 
-    // Fields in the component's declaration order.
-    Flag blnCancelled = kFalse;
-    double dblResult = 0;
-    QPointer<QWidget> frmOwner;
-    Flag blnErrorOccurred = kFalse;
+    class Impl;  // the component's state: binary layout stays the same as the library grows
+    const std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace zarnetcalc

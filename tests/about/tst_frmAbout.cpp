@@ -14,13 +14,13 @@
 #include <optional>
 
 #include "RegistryTestSupport.h"
-#include "forms/SysInfoQt.h"
-#include "forms/frmAbout.h"
-#include "forms/frmCalculator.h"
+#include "forms/qt/SysInfo.h"
+#include "forms/qt/frmAbout.h"
+#include "forms/qt/frmCalculator.h"
 
-using zarnetcalc::forms::frmAbout;
-using zarnetcalc::forms::QtSysInfoPlatform;
-using zarnetcalc::forms::ShowAboutBox;
+using zarnetcalc::forms::qt::frmAbout;
+using zarnetcalc::forms::qt::QtSysInfoPlatform;
+using zarnetcalc::forms::qt::ShowAboutBox;
 using zarnetcalc::testing::TempRegistry;
 
 namespace {
@@ -118,7 +118,7 @@ class TestFrmAbout : public QObject {
 
     // The calculator's About button opens the box over the calculator, and Enter closes it.
     void opensFromTheCalculator() {
-        zarnetcalc::forms::frmCalculator calc;
+        zarnetcalc::forms::qt::frmCalculator calc;
         calc.show();
         QVERIFY(QTest::qWaitForWindowActive(&calc));
         auto* about = Child<QPushButton>(&calc, "cmdAbout");

@@ -1,9 +1,7 @@
-// The placement arithmetic against a fake owner and screen, with a plain QObject as the dialog.
-// The real dialog on a real screen is placed in tst_clsZarnetCalc.
+// The placement arithmetic against a fake owner, screen and dialog. The real dialog on a real
+// screen is placed in tst_clsZarnetCalc.
 #include <QObject>
 #include <QTest>
-#include <map>
-#include <string>
 
 #include "component/PlaceOverOwner.h"
 
@@ -13,21 +11,17 @@ namespace {
 
 using Rect = zarnetcalc::component::TwipsRect;
 
-// A dialog as the placement sees it: four properties by name; a missing one is none.
-class FakeDialog final : public zarnetcalc::component::LateBoundGeometry {
+class FakeDialog final : public zarnetcalc::component::DialogGeometry {
   public:
-    FakeDialog(float width, float height)
-        : values_{{"Left", 7.0F}, {"Top", 9.0F}, {"Width", width}, {"Height", height}} {}
-    std::optional<float> Get(const char* name) const override {
-        const auto it = values_.find(name);
-        return it == values_.end() ? std::nullopt : std::optional<float>(it->second);
+    FakeDialog(float width, float height) : rect_{7.0F, 9.0F, width, height} {}
+    Rect Outer() const override { return rect_; }
+    void MoveTo(float left, float top) override {
+        rect_.left = left;
+        rect_.top = top;
     }
-    void Set(const char* name, float value) override { values_[name] = value; }
-    void Remove(const char* name) { values_.erase(name); }
-    float operator[](const char* name) const { return values_.at(name); }
 
   private:
-    std::map<std::string, float> values_;
+    Rect rect_;
 };
 
 }  // namespace
@@ -94,37 +88,18 @@ class tst_PlaceOverOwner : public QObject {
         QFETCH(float, top);
 
         FakeDialog dialog(dialogWidth, dialogHeight);
-        QVERIFY(PlaceOverOwner(dialog, owner, screen));
-        QCOMPARE(dialog["Left"], left);
-        QCOMPARE(dialog["Top"], top);
-        QCOMPARE(dialog["Width"], dialogWidth);
-        QCOMPARE(dialog["Height"], dialogHeight);
+        PlaceOverOwner(dialog, owner, screen);
+        QCOMPARE(dialog.Outer().left, left);
+        QCOMPARE(dialog.Outer().top, top);
+        QCOMPARE(dialog.Outer().width, dialogWidth);
+        QCOMPARE(dialog.Outer().height, dialogHeight);
     }
 
     void withoutScreenOnlyCentres() {
         FakeDialog dialog(2600, 3700);
-        QVERIFY(PlaceOverOwner(dialog, {-500, -500, 1000, 1000}, std::nullopt));
-        QCOMPARE(dialog["Left"], -1300.0F);
-        QCOMPARE(dialog["Top"], -1850.0F);
-    }
-
-    void dialogWithoutGeometry_data() {
-        QTest::addColumn<QByteArray>("missing");
-        QTest::newRow("Left") << QByteArray("Left");
-        QTest::newRow("Top") << QByteArray("Top");
-        QTest::newRow("Width") << QByteArray("Width");
-        QTest::newRow("Height") << QByteArray("Height");
-    }
-
-    void dialogWithoutGeometry() {
-        QFETCH(QByteArray, missing);
-        FakeDialog dialog(200, 300);
-        dialog.Remove(missing.constData());
-        QVERIFY(!PlaceOverOwner(dialog, {100, 100, 600, 400}, Rect{0, 0, 12000, 9000}));
-        if (missing != "Left")
-            QCOMPARE(dialog["Left"], 7.0F);
-        if (missing != "Top")
-            QCOMPARE(dialog["Top"], 9.0F);
+        PlaceOverOwner(dialog, {-500, -500, 1000, 1000}, std::nullopt);
+        QCOMPARE(dialog.Outer().left, -1300.0F);
+        QCOMPARE(dialog.Outer().top, -1850.0F);
     }
 };
 

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "forms/frmCalculator.h"
+#include "forms/qt/frmCalculator.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     }
     const QString keys = args.size() > 2 ? args.at(2) : QStringLiteral("F21234.5+");
 
-    zarnetcalc::forms::frmCalculator dialog;
+    zarnetcalc::forms::qt::frmCalculator dialog;
     dialog.show();
     dialog.activateWindow();  // access keys work only in the active window
     if (!QTest::qWaitForWindowActive(&dialog)) {

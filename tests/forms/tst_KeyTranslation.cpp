@@ -2,11 +2,11 @@
 // numeric keypad.
 #include <QTest>
 
-#include "forms/KeyTranslation.h"
-#include "forms/win32/KeyInput.h"
+#include "forms/qt/KeyTranslation.h"
+#include "forms/win32/KeyTranslation.h"
 
-using zarnetcalc::forms::KeyCodes;
-using zarnetcalc::forms::TranslateKey;
+using zarnetcalc::forms::qt::KeyCodes;
+using zarnetcalc::forms::qt::TranslateKey;
 
 class tst_KeyTranslation : public QObject {
     Q_OBJECT

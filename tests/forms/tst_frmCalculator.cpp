@@ -15,9 +15,9 @@
 
 #include <memory>
 
-#include "forms/frmCalculator.h"
+#include "forms/qt/frmCalculator.h"
 
-using zarnetcalc::forms::frmCalculator;
+using zarnetcalc::forms::qt::frmCalculator;
 
 namespace {
 
@@ -465,25 +465,23 @@ void tst_frmCalculator::placementProperties() {
 
     // The outer size is known before the dialog is placed, and showing it does not change it,
     // so placement code can centre it before the show.
-    const float width = dlg_->property("Width").toFloat();
-    const float height = dlg_->property("Height").toFloat();
+    const float width = dlg_->Width();
+    const float height = dlg_->Height();
     QVERIFY(width >= dlg_->width() * 15.0f);
     QVERIFY(height >= dlg_->height() * 15.0f);
 
-    QVERIFY(dlg_->setProperty("Left", 1500.0f));
-    QVERIFY(dlg_->setProperty("Top", 3000.0f));
+    dlg_->MoveTo(1500.0f, 3000.0f);
     ShowDialog();
-    QCOMPARE(dlg_->property("Left").toFloat(), 1500.0f);
-    QCOMPARE(dlg_->property("Top").toFloat(), 3000.0f);
-    QCOMPARE(dlg_->property("Width").toFloat(), width);
-    QCOMPARE(dlg_->property("Height").toFloat(), height);
+    QCOMPARE(dlg_->Left(), 1500.0f);
+    QCOMPARE(dlg_->Top(), 3000.0f);
+    QCOMPARE(dlg_->Width(), width);
+    QCOMPARE(dlg_->Height(), height);
 
     // Nonsense leaves the window where it was.
-    dlg_->setLeft(std::numeric_limits<float>::quiet_NaN());
-    dlg_->setTop(std::numeric_limits<float>::infinity());
-    QCOMPARE(dlg_->property("Left").toFloat(), 1500.0f);
-    QCOMPARE(dlg_->property("Top").toFloat(), 3000.0f);
-    dlg_->setLeft(-1.0e30f);
+    dlg_->MoveTo(std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity());
+    QCOMPARE(dlg_->Left(), 1500.0f);
+    QCOMPARE(dlg_->Top(), 3000.0f);
+    dlg_->MoveTo(-1.0e30f, 3000.0f);
     QVERIFY(dlg_->Left() < 0);
     QVERIFY(dlg_->isVisible());
 }

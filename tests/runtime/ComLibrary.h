@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "zarnetcalc/ZarnetCalcCom.h"
+#include "zarnetcalc/ComHelpers.h"
 
 struct ComLibrary {
     void* handle = nullptr;

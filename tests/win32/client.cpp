@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "forms/win32/WideText.h"
+#include "common/win32/WideText.h"
 #include "zarnetcalc/DispatchIds.h"
 #include "zarnetcalc/ZarnetCalc_h.h"
 
@@ -26,7 +26,7 @@ void** Out(Ptr<T>& p) {
 }
 
 std::string Narrow(const wchar_t* text) {
-    return text ? zarnetcalc::forms::win32::Narrow(text) : "(null)";
+    return text ? zarnetcalc::win32::Narrow(text) : "(null)";
 }
 
 std::string Hex(HRESULT hr) {

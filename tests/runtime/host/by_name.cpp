@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include <zarnetcalc/ZarnetCalcCom.h>
+#include <zarnetcalc/ComHelpers.h>
 
 using namespace zarnetcalc::com;
 

@@ -1,0 +1,168 @@
+// The runtime's platform services on Windows: error descriptions through the system's error
+// objects, texts as BSTRs, variant conversion by oleaut32, the type library embedded in this
+// library, and the library's path and registration extras. The entry points are
+// EntryPointsWin32.cpp; what the members do is ComponentWin32.cpp.
+#include "component/win32/Platform.h"
+
+#include "common/win32/WideText.h"
+
+namespace zarnetcalc::runtime {
+
+using zarnetcalc::win32::Widen;
+
+namespace {
+
+HMODULE g_module = nullptr;
+
+// The system's own marshaler for interfaces described by a type library (dual interfaces).
+constexpr const char* kTypeLibraryMarshaler = "{00020424-0000-0000-C000-000000000046}";
+
+// This library's file path; "" when unknown. Paths longer than MAX_PATH are read whole.
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) {
+            return {};
+        }
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= 32768) {
+            return {};
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// The text in the system's ANSI code page, or nothing when a character has no exact form there.
+bool ToAnsi(const std::wstring& text, std::string* out) {
+    if (text.empty()) {
+        out->clear();
+        return true;
+    }
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                      static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
+    if (n <= 0 || lossy) {
+        return false;
+    }
+    out->assign(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                        out->data(), n, nullptr, &lossy);
+    return !lossy;
+}
+
+}  // namespace
+
+void RememberModule(HMODULE module) {
+    g_module = module;
+}
+HMODULE Module() {
+    return g_module;
+}
+
+void ClearErrorInfo() {
+    SetErrorInfo(0, nullptr);
+}
+
+// The description goes into an error object for the calling thread, where GetErrorInfo (and the
+// script engines, through Invoke's exception info) find it. Out of memory, the code alone must do.
+HRESULT ReportError(HRESULT hr, std::string_view description) {
+    ICreateErrorInfo* create = nullptr;
+    if (FAILED(CreateErrorInfo(&create))) {
+        return hr;
+    }
+    try {
+        std::wstring source = Widen(kProgID);
+        std::wstring text = Widen(description);
+        create->SetGUID(IID__clsZarnetCalc);
+        create->SetSource(source.data());
+        create->SetDescription(text.data());
+        IErrorInfo* info = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+            SetErrorInfo(0, info);
+            info->Release();
+        }
+    } catch (...) {
+    }
+    create->Release();
+    return hr;
+}
+
+BSTR AllocText(std::string_view utf8) {
+    try {
+        const std::wstring text = Widen(utf8);
+        return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    } catch (...) {
+        return nullptr;  // out of memory
+    }
+}
+
+// As automation converts: numbers, Booleans, Empty (0), texts in the user's locale, an object's
+// default value; Null, an overflow or a text that is no number fail.
+bool VariantToNumber(const VARIANT& value, double* number) {
+    VARIANT converted;
+    VariantInit(&converted);
+    if (FAILED(VariantChangeTypeEx(&converted, const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT, 0,
+                                   VT_R8))) {
+        return false;
+    }
+    *number = converted.dblVal;
+    return true;
+}
+
+UINT TypeInfoCount() {
+    return 1;
+}
+
+// From the type library embedded in this library (resource 1 TYPELIB), registered or not.
+HRESULT LoadTypeInfo(ITypeInfo** typeInfo) {
+    *typeInfo = nullptr;
+    const std::wstring path = ModulePath();
+    if (path.empty()) {
+        const DWORD error = GetLastError();
+        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    }
+    ITypeLib* library = nullptr;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = library->GetTypeInfoOfGuid(IID__clsZarnetCalc, typeInfo);
+    library->Release();
+    return hr;
+}
+
+// In the ANSI code page the registry's text functions take; a path that has no exact form there
+// is given by its short (8.3) form, and "" when there is none.
+std::string LibraryPath() {
+    const std::wstring path = ModulePath();
+    std::string text;
+    if (!path.empty() && ToAnsi(path, &text)) {
+        return text;
+    }
+    std::wstring shortPath(path.size() + 1, L'\0');
+    const DWORD n = path.empty() ? 0
+                                 : GetShortPathNameW(path.c_str(), shortPath.data(),
+                                                     static_cast<DWORD>(shortPath.size()));
+    if (n == 0 || n >= shortPath.size()) {
+        return {};
+    }
+    shortPath.resize(n);
+    return ToAnsi(shortPath, &text) ? text : std::string();
+}
+
+// The type library is found through its registration (LoadRegTypeLib, and the marshaler that
+// carries the dual interface between apartments), so it is registered with this library's path.
+std::vector<RegistrationValue> PlatformRegistrationValues(const std::string& libraryPath) {
+    const std::string typeLib = "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
+    const std::string iface = "Interface\\" + GuidToString(IID__clsZarnetCalc);
+    return {
+        {typeLib + "\\0\\win64", "", libraryPath},
+        {iface + "\\ProxyStubClsid32", "", kTypeLibraryMarshaler},
+    };
+}
+
+}  // namespace zarnetcalc::runtime
