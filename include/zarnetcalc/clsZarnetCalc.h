@@ -71,7 +71,7 @@ class ZARNETCALC_EXPORT clsZarnetCalc : public std::enable_shared_from_this<clsZ
     void Show();
 
   private:
-    clsZarnetCalc();
+    ZARNETCALC_NO_EXPORT clsZarnetCalc();  // Create makes them
 
     class Impl;  // the component's state: binary layout stays the same as the library grows
     const std::unique_ptr<Impl> impl_;
