@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "KeyCodes.h"
 #include "NumberText.h"
 
 namespace zarnetcalc::calculator {
@@ -13,7 +14,56 @@ namespace {
 constexpr std::size_t kEntryCapacity = 64;  // typical entries never grow past it
 constexpr std::int16_t kMaxDecimals = 8;
 
+// What applying an operator does to the running result A with the number B from the display:
+// the plain form, and the percentage form "%" gives it (evaluated left to right as written,
+// A / 100 first). Division has both forms refuse B = 0.
+struct OperatorRule {
+    double (*plain)(double a, double b);
+    double (*percent)(double a, double b);
+    bool divides;
+};
+
+constexpr OperatorRule RuleFor(Operator pending) {
+    switch (pending) {
+        case Operator::Multiply:  // "200 * 10 %" gives 20
+            return {[](double a, double b) { return b * a; },
+                    [](double a, double b) { return a / 100 * b; }, false};
+        case Operator::Divide:  // "200 / 10 %" gives 2000
+            return {[](double a, double b) { return a / b; },
+                    [](double a, double b) { return 100 / b * a; }, true};
+        case Operator::Add:  // "200 + 10 %" gives 220
+            return {[](double a, double b) { return b + a; },
+                    [](double a, double b) { return a / 100 * b + a; }, false};
+        case Operator::Subtract:  // "200 - 10 %" gives 180
+            return {[](double a, double b) { return a - b; },
+                    [](double a, double b) { return a - a / 100 * b; }, false};
+        case Operator::None:
+        case Operator::Percent:
+            break;
+    }
+    // Nothing pending (or "%"): the display becomes the running result.
+    return {[](double, double b) { return b; }, [](double, double b) { return b; }, false};
+}
+
 }  // namespace
+
+std::string_view OperatorText(Operator op) {
+    switch (op) {
+        case Operator::None:
+            return "";
+        case Operator::Multiply:
+            return "*";
+        case Operator::Divide:
+            return "/";
+        case Operator::Add:
+            return "+";
+        case Operator::Subtract:
+            return "-";
+        case Operator::Percent:
+            return "%";
+    }
+    return "";
+}
 
 // ---------------------------------------------------------------------------------------------
 // Event handlers
@@ -38,19 +88,19 @@ void Calculator::cmdKeypad_Click(std::int16_t& Index) {
                 EnterPoint();
                 break;
             case key::kMultiply:
-                ApplyOperator("*");
+                ApplyOperator(Operator::Multiply);
                 break;
             case key::kDivide:
-                ApplyOperator("/");
+                ApplyOperator(Operator::Divide);
                 break;
             case key::kSubtract:
-                ApplyOperator("-");
+                ApplyOperator(Operator::Subtract);
                 break;
             case key::kAdd:
-                ApplyOperator("+");
+                ApplyOperator(Operator::Add);
                 break;
             case key::kPercent:
-                ApplyOperator("%");
+                ApplyOperator(Operator::Percent);
                 break;
             case key::kEquals:  // repeats the pending operator, which stays pending
                 ApplyOperator(s_.strPendingOp);
@@ -115,21 +165,21 @@ void Calculator::Timer1_Timer() {
 void Calculator::Form_KeyDown(std::int16_t& KeyCode, std::int16_t /*Shift*/) {
     const std::int16_t code = KeyCode;
     std::int16_t index;
-    if (code >= 48 && code <= 57) {  // main keyboard 0 to 9
-        index = static_cast<std::int16_t>(code - 48);
-    } else if (code >= 96 && code <= 105) {  // numeric keypad 0 to 9
-        index = static_cast<std::int16_t>(code - 96);
-    } else if (code == 107) {
+    if (code >= vk::kDigit0 && code <= vk::kDigit0 + 9) {  // main keyboard 0 to 9
+        index = static_cast<std::int16_t>(code - vk::kDigit0);
+    } else if (code >= vk::kNumpad0 && code <= vk::kNumpad0 + 9) {  // numeric keypad 0 to 9
+        index = static_cast<std::int16_t>(code - vk::kNumpad0);
+    } else if (code == vk::kAdd) {
         index = key::kAdd;
-    } else if (code == 109) {
+    } else if (code == vk::kSubtract) {
         index = key::kSubtract;
-    } else if (code == 106) {
+    } else if (code == vk::kMultiply) {
         index = key::kMultiply;
-    } else if (code == 111) {
+    } else if (code == vk::kDivide) {
         index = key::kDivide;
-    } else if (code == 110) {
+    } else if (code == vk::kDecimal) {
         index = key::kPoint;
-    } else if (code == 113) {  // F2
+    } else if (code == vk::kF2) {
         cmdDone_Click();
         return;
     } else {
@@ -182,7 +232,7 @@ void Calculator::ResetCalculator() {
 
     s_.dblAccumulator = 0;
     s_.dblOperand = 0;
-    s_.strPendingOp.clear();
+    s_.strPendingOp = Operator::None;
     s_.blnNewEntry = false;
     s_.blnFixPending = false;
     s_.strDisplayFormat.clear();
@@ -366,7 +416,7 @@ void Calculator::ShowError() {
 // An adding-machine chain without precedence: "5 + 3 * 2 =" shows 5, 8, 16. The pending operator
 // picks the row; "%" as op gives the percentage form: "200 + 10 %" gives 220, "200 - 10 %" 180,
 // "200 * 10 %" 20 and "200 / 10 %" 2000.
-void Calculator::ApplyOperator(std::string_view op) {
+void Calculator::ApplyOperator(Operator op) {
     const std::string shown = ui_.DisplayText();
     TextNumber b{TextNumberStatus::ok, 0};
     if (!shown.empty()) {
@@ -377,9 +427,7 @@ void Calculator::ApplyOperator(std::string_view op) {
     }
 
     if (s_.blnNewEntry) {  // "+" then "*" only changes the pending operator
-        if (op.data() != s_.strPendingOp.data()) {
-            s_.strPendingOp.assign(op);
-        }
+        s_.strPendingOp = op;
         return;
     }
     if (b.status == TextNumberStatus::outOfRange) {
@@ -388,27 +436,13 @@ void Calculator::ApplyOperator(std::string_view op) {
     }
 
     s_.dblOperand = b.value;
-    const double a = s_.dblAccumulator;
-    const double operand = s_.dblOperand;
-    const bool percent = op == "%";
-    const std::string_view pending = s_.strPendingOp;
-    double result;
-    // Evaluated left to right as written: A / 100 first, then * B.
-    if (pending == "*") {
-        result = percent ? a / 100 * operand : operand * a;
-    } else if (pending == "/") {
-        if (operand == 0) {
-            ShowError();
-            return;
-        }
-        result = percent ? 100 / operand * a : a / operand;
-    } else if (pending == "+") {
-        result = percent ? a / 100 * operand + a : operand + a;
-    } else if (pending == "-") {
-        result = percent ? a - a / 100 * operand : a - operand;
-    } else {
-        result = operand;  // nothing pending (or "%"): the display becomes the running result
+    const OperatorRule rule = RuleFor(s_.strPendingOp);
+    if (rule.divides && s_.dblOperand == 0) {
+        ShowError();
+        return;
     }
+    const auto form = op == Operator::Percent ? rule.percent : rule.plain;
+    const double result = form(s_.dblAccumulator, s_.dblOperand);
     if (!std::isfinite(result)) {
         ShowError();  // overflow: the same error state as a division by zero
         return;
@@ -417,9 +451,7 @@ void Calculator::ApplyOperator(std::string_view op) {
 
     SplitAccumulator();
     RefreshDisplay();
-    if (op.data() != s_.strPendingOp.data()) {
-        s_.strPendingOp.assign(op);
-    }
+    s_.strPendingOp = op;  // for equals, the one that was pending
     // The display keeps the result until the next digit starts a new number.
     s_.strIntPart.clear();
     s_.strFracPart.clear();

@@ -24,11 +24,17 @@ inline constexpr std::int16_t kEquals = 18;
 inline constexpr std::int16_t kPercent = 19;
 }  // namespace key
 
+// The operator waiting to be applied ("" when none: the first operator takes the display).
+enum class Operator { None, Multiply, Divide, Add, Subtract, Percent };
+
+// The operator's key caption: "*", "/", "+", "-", "%", or "" for None.
+std::string_view OperatorText(Operator op);
+
 // The whole state of one calculation. Names are the dialog's own field names.
 struct CalculationState {
-    double dblAccumulator = 0;     // the running result
-    double dblOperand = 0;         // the display value when an operator was last applied
-    std::string strPendingOp;      // "*", "/", "+", "-", "%" or ""
+    double dblAccumulator = 0;  // the running result
+    double dblOperand = 0;      // the display value when an operator was last applied
+    Operator strPendingOp = Operator::None;
     bool blnNewEntry = false;      // an operator was just applied; the next digit starts anew
     std::string strDisplayFormat;  // "0." and 1 to 8 zeros, or "" for none
     bool blnFixPending = false;    // FIX was pressed; the next digit key sets the decimals
@@ -65,8 +71,8 @@ class Calculator {
     void SplitAccumulator();
     void UnlockControls();
     void LockForError();
-    // op is "*", "/", "+", "-", "%" or, for equals, a view of strPendingOp itself.
-    void ApplyOperator(std::string_view op);
+    // op is the operator key's, or for equals the pending one itself.
+    void ApplyOperator(Operator op);
 
     void EnterDigit(std::int16_t digit);
     void EnterDoubleZero();

@@ -8,26 +8,16 @@
 #include <QString>
 #include <Qt>
 
+#include "calculator/KeyCodes.h"
+
 class QKeyEvent;
 
 namespace zarnetcalc::forms::qt {
 
-// Virtual-key codes the calculator tells apart.
-namespace vk {
-inline constexpr std::int16_t kDigit0 = 48;   // main keyboard 0..9: 48..57
-inline constexpr std::int16_t kNumpad0 = 96;  // numeric keypad 0..9: 96..105
-inline constexpr std::int16_t kMultiply = 106;
-inline constexpr std::int16_t kAdd = 107;
-inline constexpr std::int16_t kSubtract = 109;
-inline constexpr std::int16_t kDecimal = 110;
-inline constexpr std::int16_t kDivide = 111;
-inline constexpr std::int16_t kF1 = 112;  // F1..F24: 112..135
-}  // namespace vk
-
-// Shift-state bits as the key-down handler receives them.
-inline constexpr std::int16_t kShiftMask = 1;
-inline constexpr std::int16_t kCtrlMask = 2;
-inline constexpr std::int16_t kAltMask = 4;
+namespace vk = calculator::vk;
+using calculator::kAltMask;
+using calculator::kCtrlMask;
+using calculator::kShiftMask;
 
 struct KeyCodes {
     std::int16_t keyDown = 0;   // virtual-key code for Form_KeyDown; 0: no key-down delivery

@@ -2,6 +2,8 @@
 // dialog manager's keyboard, DPI and fonts. The controls and what they do are the dialogs'.
 #include "forms/win32/DialogWindow.h"
 
+#include "calculator/KeyCodes.h"
+
 #include <cmath>
 #include <cwctype>
 #include <map>
@@ -106,13 +108,13 @@ bool IsButton(HWND window) {
 std::int16_t ShiftState() {
     std::int16_t shift = 0;
     if (GetKeyState(VK_SHIFT) < 0) {
-        shift |= 1;
+        shift |= calculator::kShiftMask;
     }
     if (GetKeyState(VK_CONTROL) < 0) {
-        shift |= 2;
+        shift |= calculator::kCtrlMask;
     }
     if (GetKeyState(VK_MENU) < 0) {
-        shift |= 4;
+        shift |= calculator::kAltMask;
     }
     return shift;
 }

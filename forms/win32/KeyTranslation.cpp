@@ -2,30 +2,31 @@
 // code does live in the calculator logic.
 #include "forms/win32/KeyTranslation.h"
 
+#include "calculator/KeyCodes.h"
+
 namespace zarnetcalc::forms::win32 {
 namespace {
 
-constexpr unsigned kVkDigit0 = 0x30;   // '0'..'9' of the main keyboard
-constexpr unsigned kVkNumpad0 = 0x60;  // VK_NUMPAD0..VK_NUMPAD9, then the keypad operators
-constexpr unsigned kVkDivide = 0x6F;   // the last keypad code (VK_DIVIDE)
+namespace vk = calculator::vk;
 
-bool IsKeypad(unsigned vk) {
-    return vk >= kVkNumpad0 && vk <= kVkDivide;
+// VK_NUMPAD0..VK_NUMPAD9, then the keypad operators.
+bool IsKeypad(unsigned code) {
+    return code >= unsigned(vk::kNumpad0) && code <= unsigned(vk::kDivide);
 }
 
 }  // namespace
 
-std::int16_t KeyDownCode(unsigned vk, char32_t typed) {
-    if (IsKeypad(vk)) {
-        return static_cast<std::int16_t>(vk);
+std::int16_t KeyDownCode(unsigned code, char32_t typed) {
+    if (IsKeypad(code)) {
+        return static_cast<std::int16_t>(code);
     }
     if (typed >= U'0' && typed <= U'9') {
-        return static_cast<std::int16_t>(kVkDigit0 + (typed - U'0'));
+        return static_cast<std::int16_t>(vk::kDigit0 + (typed - U'0'));
     }
-    if (vk >= kVkDigit0 && vk <= kVkDigit0 + 9) {
+    if (code >= unsigned(vk::kDigit0) && code <= unsigned(vk::kDigit0) + 9) {
         return 0;  // a digit key that types something else acts only by that character
     }
-    return vk <= 0xFF ? static_cast<std::int16_t>(vk) : 0;
+    return code <= 0xFF ? static_cast<std::int16_t>(code) : 0;
 }
 
 std::int16_t KeyPressCode(char32_t typed) {

@@ -7,11 +7,6 @@
 
 namespace zarnetcalc::forms::win32 {
 
-// Shift-state bits as Form_KeyDown receives them.
-inline constexpr std::int16_t kShiftMask = 1;
-inline constexpr std::int16_t kCtrlMask = 2;
-inline constexpr std::int16_t kAltMask = 4;
-
 // The code Form_KeyDown gets for a key pressed with virtual-key code vk that types the character
 // typed (0 when it types none), or 0 for no call. A main-keyboard key gives a digit code only
 // when it types that digit: Shift+8 on a US layout types "*" and so gives no 56 (only the

@@ -105,7 +105,8 @@ QString StateDiff(const CalculationState& a, const CalculationState& b) {
     };
     num("dblAccumulator", a.dblAccumulator, b.dblAccumulator);
     num("dblOperand", a.dblOperand, b.dblOperand);
-    str("strPendingOp", a.strPendingOp, b.strPendingOp);
+    str("strPendingOp", std::string(OperatorText(a.strPendingOp)),
+        std::string(OperatorText(b.strPendingOp)));
     flag("blnNewEntry", a.blnNewEntry, b.blnNewEntry);
     str("strDisplayFormat", a.strDisplayFormat, b.strDisplayFormat);
     flag("blnFixPending", a.blnFixPending, b.blnFixPending);
@@ -372,7 +373,7 @@ void TestCalculator::stateAfterScript() {
     rig.Run(script);
     const CalculationState& s = rig.calc.State();
     QCOMPARE(s.dblAccumulator, accumulator);
-    QCOMPARE(QString::fromStdString(s.strPendingOp), pendingOp);
+    QCOMPARE(QString::fromStdString(std::string(OperatorText(s.strPendingOp))), pendingOp);
     QCOMPARE(s.blnNewEntry, newEntry);
     QCOMPARE(s.blnPointPending, pointPending);
     QCOMPARE(QString::fromStdString(rig.ui.indicator), indicator);
