@@ -26,34 +26,14 @@ const std::vector<std::string>& SystemInfoCandidates() {
 Flag GetKeyValue(const HKEY& KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
                  std::string& KeyVal) {
     KeyVal.clear();
-    if (KeyName.find('\0') != std::string::npos || SubKeyRef.find('\0') != std::string::npos) {
-        return kFalse;  // the registry would see a shorter name
-    }
-    HKEY hKey = nullptr;
     // Read rights only: a user who may only read the key still finds the tool.
-    if (RegOpenKeyExA(KeyRoot, KeyName.c_str(), 0, KEY_QUERY_VALUE | READ_CONTROL, &hKey) !=
+    RegistryValue value;
+    if (ReadRegistryValue(KeyRoot, KeyName, SubKeyRef, KEY_QUERY_VALUE | READ_CONTROL, value) !=
         ERROR_SUCCESS) {
-        return kFalse;  // nothing was opened, so nothing to close
-    }
-
-    std::vector<BYTE> tmpVal(1024, 0);
-    DWORD KeyValSize = 1024;
-    DWORD KeyValType = 0;
-    LONG rc =
-        RegQueryValueExA(hKey, SubKeyRef.c_str(), nullptr, &KeyValType, tmpVal.data(), &KeyValSize);
-    // A longer value: grow to the size it reports and read again (it may change in between).
-    for (int tries = 0; rc == ERROR_MORE_DATA && tries < 4; ++tries) {
-        tmpVal.assign(KeyValSize, 0);
-        rc = RegQueryValueExA(hKey, SubKeyRef.c_str(), nullptr, &KeyValType, tmpVal.data(),
-                              &KeyValSize);
-    }
-    RegCloseKey(hKey);
-    if (rc != ERROR_SUCCESS) {
         return kFalse;
     }
-
-    tmpVal.resize(KeyValSize);
-    switch (KeyValType) {
+    const std::vector<BYTE>& tmpVal = value.data;
+    switch (value.type) {
         case REG_SZ: {
             std::string text(tmpVal.begin(), tmpVal.end());
             if (!text.empty() && text.back() == '\0') {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/Registry.h"
+#include "registry/RegistryValue.h"
 #include "zarnetcalc/Flag.h"
 
 namespace zarnetcalc::about {

@@ -1,120 +1,18 @@
-// The calculator object behind the binary interface and its class object. One member table
-// (name, dispatch id, get, put, call) serves GetIDsOfNames, Invoke and the typed members of
-// _clsZarnetCalc alike. What the members do is the shared component's (component/Component.h);
-// only forms as owners are the platform's.
+// The calculator object behind the binary interface and its class object: the apartment check,
+// a reference held for every call, failures as result codes, and Invoke's argument rules. The
+// member table (Members.h) serves GetIDsOfNames, Invoke and the typed members of _clsZarnetCalc
+// alike.
 #include <cstdio>
 #include <utility>
 
 #include "component/ComObject.h"
+#include "component/Members.h"
 #include "zarnetcalc/DispatchIds.h"
 #include "zarnetcalc/Error.h"
 
 namespace zarnetcalc::runtime {
 
 namespace {
-
-// ---- the member table ------------------------------------------------------------------------
-
-// A by-reference argument (VBScript passes variables that way) reads as the value it points to.
-const VARIANT& ValueOf(const VARIANT& value) {
-    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal) {
-        return *value.pvarVal;
-    }
-    return value;
-}
-
-using component::Component;
-
-void GetResult(Component& core, VARIANT* out) {
-    out->vt = VT_R8;
-    out->dblVal = core.Result();
-}
-void PutResult(Component& core, const VARIANT& value) {
-    double number = 0;
-    if (!VariantToNumber(ValueOf(value), &number)) {
-        throw Error(kErrTypeMismatch, "Type mismatch: Result takes a number");
-    }
-    core.SetResult(number);
-}
-void GetCancelled(Component& core, VARIANT* out) {
-    out->vt = VT_BOOL;
-    out->boolVal = core.Cancelled();
-}
-void CallShow(Component& core) {
-    CheckShowThread();
-    core.Show();
-}
-void GetErrorOccurred(Component& core, VARIANT* out) {
-    out->vt = VT_BOOL;
-    out->boolVal = core.ErrorOccurred();
-}
-void GetMyOwner(Component& core, VARIANT* out) {
-    component::OwnerWindow* owner = core.Owner();
-    out->vt = VT_DISPATCH;
-    out->pdispVal = owner != nullptr ? FormOf(*owner) : nullptr;
-}
-void SetOwner(Component& core, IUnknown* form) {
-    core.SetOwner(form != nullptr ? OwnerFromForm(form) : nullptr);
-}
-// An object, Nothing, Empty or Null; anything else is not a form.
-void PutMyOwner(Component& core, const VARIANT& argument) {
-    const VARIANT& value = ValueOf(argument);
-    switch (value.vt) {
-        case VT_EMPTY:
-        case VT_NULL:
-            SetOwner(core, nullptr);
-            return;
-        case VT_DISPATCH:
-            SetOwner(core, value.pdispVal);
-            return;
-        case VT_UNKNOWN:
-            SetOwner(core, value.punkVal);
-            return;
-        case VT_BYREF | VT_DISPATCH:
-            SetOwner(core, value.ppdispVal ? *value.ppdispVal : nullptr);
-            return;
-        default:
-            throw Error(kErrTypeMismatch, "Type mismatch: MyOwner takes a form");
-    }
-}
-
-struct Member {
-    const char* name;
-    DISPID id;
-    void (*get)(Component&, VARIANT* out);          // null: cannot be read
-    void (*put)(Component&, const VARIANT& value);  // null: read-only
-    void (*call)(Component&);                       // null: not a method
-    bool putByReference;  // a reference assignment ("Set x.MyOwner = f") is taken as a put
-};
-
-// In the interface's order.
-constexpr Member kMembers[] = {
-    {"Result", ZC_DISPID_RESULT, GetResult, PutResult, nullptr, false},
-    {"Cancelled", ZC_DISPID_CANCELLED, GetCancelled, nullptr, nullptr, false},
-    {"Show", ZC_DISPID_SHOW, nullptr, nullptr, CallShow, false},
-    {"ErrorOccurred", ZC_DISPID_ERROROCCURRED, GetErrorOccurred, nullptr, nullptr, false},
-    {"MyOwner", ZC_DISPID_MYOWNER, GetMyOwner, PutMyOwner, nullptr, true},
-};
-
-const Member* FindMember(DISPID id) {
-    for (const Member& m : kMembers) {
-        if (m.id == id) {
-            return &m;
-        }
-    }
-    return nullptr;
-}
-
-// Automation names compare without regard to (ASCII) case.
-bool SameName(const OLECHAR* given, const char* name) {
-    auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    for (; *given && *name; ++given, ++name) {
-        if (lower(static_cast<unsigned>(*given)) != lower(static_cast<unsigned char>(*name))) {
-            return false;
-        }
-    }
-    return *given == 0 && *name == 0;
-}
 
 std::string Hex(std::uint32_t value) {
     char text[16];
@@ -194,7 +92,7 @@ class CalculatorObject final
             if (!names[0]) {
                 throw CallFailure{E_POINTER, "GetIDsOfNames: a null name"};
             }
-            for (const Member& m : kMembers) {
+            for (const Member& m : Members()) {
                 if (SameName(names[0], m.name)) {
                     ids[0] = m.id;
                 }
@@ -398,7 +296,7 @@ class CalculatorObject final
         member->get(core_, result);
     }
 
-    Component core_;
+    component::Component core_;
     const std::uint64_t thread_;
 };
 

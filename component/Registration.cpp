@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "component/Runtime.h"
-#include "registry/Registry.h"
+#include "registry/RegistryValue.h"
 
 namespace zarnetcalc::runtime {
 
@@ -101,26 +101,10 @@ bool SameText(const std::string& a, const std::string& b) {
 
 // The default value of root\key as text, or nothing when the key or value is missing.
 std::optional<std::string> ReadDefault(HKEY root, const std::string& key) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+    std::string text;
+    if (ReadRegistryText(root, key, "", text) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    std::optional<std::string> text;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(handle, "", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        type == REG_SZ) {
-        std::string data(size, '\0');
-        if (RegQueryValueExA(handle, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                             &size) == ERROR_SUCCESS) {
-            data.resize(size);
-            while (!data.empty() && data.back() == '\0') {
-                data.pop_back();
-            }
-            text = data;
-        }
-    }
-    RegCloseKey(handle);
     return text;
 }
 
@@ -141,15 +125,15 @@ std::vector<std::string> OwnedKeys(HKEY root) {
 // Removes key when it holds neither values nor subkeys: the type library's own key, which
 // registration made to hold its version, once no version is left in it.
 void RemoveIfEmpty(HKEY root, const std::string& key) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+    UniqueKey handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Put()) != ERROR_SUCCESS) {
         return;
     }
     DWORD subKeys = 1;
     DWORD values = 1;
-    const LONG r = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
-                                    &values, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(handle);
+    const LONG r = RegQueryInfoKeyA(handle.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr,
+                                    nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    handle.Reset();
     if (r == ERROR_SUCCESS && subKeys == 0 && values == 0) {
         RegDeleteTreeA(root, key.c_str());
     }
@@ -159,14 +143,12 @@ void RemoveIfEmpty(HKEY root, const std::string& key) {
 LONG RemoveFrom(HKEY root) {
     LONG worst = ERROR_SUCCESS;
     for (const std::string& key : OwnedKeys(root)) {
-        HKEY handle = nullptr;
-        const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle);
+        UniqueKey handle;
+        const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Put());
         if (open == ERROR_FILE_NOT_FOUND) {
             continue;  // not in this store (a read-only store that lacks it is no failure)
         }
-        if (open == ERROR_SUCCESS) {
-            RegCloseKey(handle);
-        }
+        handle.Reset();
         const LONG r = RegDeleteTreeA(root, key.c_str());
         if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) {
             worst = r;
@@ -178,17 +160,17 @@ LONG RemoveFrom(HKEY root) {
 
 LONG WriteTo(HKEY root, const std::vector<Value>& values) {
     for (const Value& v : values) {
-        HKEY handle = nullptr;
-        LONG r = RegCreateKeyExA(root, (kClasses + v.key).c_str(), 0, nullptr,
-                                 REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &handle, nullptr);
+        UniqueKey handle;
+        LONG r =
+            RegCreateKeyExA(root, (kClasses + v.key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_WRITE, nullptr, handle.Put(), nullptr);
         if (r != ERROR_SUCCESS) {
             return r;
         }
         // A text value is stored with its terminating NUL.
-        r = RegSetValueExA(handle, v.name.c_str(), 0, REG_SZ,
+        r = RegSetValueExA(handle.Get(), v.name.c_str(), 0, REG_SZ,
                            reinterpret_cast<const BYTE*>(v.text.c_str()),
                            static_cast<DWORD>(v.text.size() + 1));
-        RegCloseKey(handle);
         if (r != ERROR_SUCCESS) {
             return r;
         }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "component/qt/Platform.h"
-#include "registry/Registry.h"
+#include "registry/RegistryValue.h"
 
 namespace zarnetcalc::runtime {
 
@@ -20,29 +20,7 @@ using GetClassObjectFunction = HRESULT (*)(const CLSID*, const IID*, void**);
 
 // The default value of a classes key as text, or the registry's error.
 LONG ReadClassesDefault(const std::string& key, std::string* text) {
-    HKEY handle = nullptr;
-    LONG r = RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &handle);
-    if (r != ERROR_SUCCESS) {
-        return r;
-    }
-    DWORD type = 0;
-    DWORD size = 0;
-    r = RegQueryValueExA(handle, "", nullptr, &type, nullptr, &size);
-    if (r == ERROR_SUCCESS && type != REG_SZ) {
-        r = ERROR_INVALID_DATA;
-    }
-    if (r == ERROR_SUCCESS) {
-        std::string data(size, '\0');
-        r = RegQueryValueExA(handle, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                             &size);
-        data.resize(r == ERROR_SUCCESS ? size : 0);
-        while (!data.empty() && data.back() == '\0') {
-            data.pop_back();
-        }
-        *text = data;
-    }
-    RegCloseKey(handle);
-    return r;
+    return ReadRegistryText(HKEY_CLASSES_ROOT, key, "", *text);
 }
 
 // A registry failure while looking up what, as a result code with its description.

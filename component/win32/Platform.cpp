@@ -4,10 +4,13 @@
 // EntryPointsWin32.cpp; what the members do is ComponentWin32.cpp.
 #include "component/win32/Platform.h"
 
+#include <wrl/client.h>
+
 #include "common/win32/WideText.h"
 
 namespace zarnetcalc::runtime {
 
+using Microsoft::WRL::ComPtr;
 using zarnetcalc::win32::Widen;
 
 namespace {
@@ -70,7 +73,7 @@ void ClearErrorInfo() {
 // The description goes into an error object for the calling thread, where GetErrorInfo (and the
 // script engines, through Invoke's exception info) find it. Out of memory, the code alone must do.
 HRESULT ReportError(HRESULT hr, std::string_view description) {
-    ICreateErrorInfo* create = nullptr;
+    ComPtr<ICreateErrorInfo> create;
     if (FAILED(CreateErrorInfo(&create))) {
         return hr;
     }
@@ -80,14 +83,12 @@ HRESULT ReportError(HRESULT hr, std::string_view description) {
         create->SetGUID(IID__clsZarnetCalc);
         create->SetSource(source.data());
         create->SetDescription(text.data());
-        IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-            SetErrorInfo(0, info);
-            info->Release();
+        ComPtr<IErrorInfo> info;
+        if (SUCCEEDED(create.As(&info))) {
+            SetErrorInfo(0, info.Get());
         }
     } catch (...) {
     }
-    create->Release();
     return hr;
 }
 
@@ -125,14 +126,12 @@ HRESULT LoadTypeInfo(ITypeInfo** typeInfo) {
         const DWORD error = GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    ComPtr<ITypeLib> library;
+    const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
     if (FAILED(hr)) {
         return hr;
     }
-    hr = library->GetTypeInfoOfGuid(IID__clsZarnetCalc, typeInfo);
-    library->Release();
-    return hr;
+    return library->GetTypeInfoOfGuid(IID__clsZarnetCalc, typeInfo);
 }
 
 // In the ANSI code page the registry's text functions take; a path that has no exact form there

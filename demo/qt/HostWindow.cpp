@@ -8,16 +8,10 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "calculator/NumberText.h"
+#include "demo/SampleHost.h"
 #include "zarnetcalc/clsZarnetCalc.h"
 
 namespace zarnetcalc::demo {
-
-namespace {
-const char* TrueFalse(Flag flag) {
-    return flag != kFalse ? "True" : "False";
-}
-}  // namespace
 
 HostWindow::HostWindow(QWidget* parent) : QWidget(parent), calc_(clsZarnetCalc::Create()) {
     setObjectName("HostWindow");
@@ -68,18 +62,16 @@ void HostWindow::OpenCalculator() {
         return;
     }
 
-    const std::string result = calculator::NumberToText(calc_->Result());
     if (calc_->Cancelled() != kFalse) {
         lblOutcome_->setText("Cancelled: the number is unchanged.");
     } else if (calc_->ErrorOccurred() != kFalse) {
         lblOutcome_->setText("The calculation ended in an error: the number is unchanged.");
     } else {
-        txtNumber_->setText(QString::fromStdString(result));
+        txtNumber_->setText(QString::fromStdString(ResultText(calc_->Result())));
         lblOutcome_->setText("Taken from the calculator.");
     }
-    std::printf("Result=%s Cancelled=%s ErrorOccurred=%s\n", result.c_str(),
-                TrueFalse(calc_->Cancelled()), TrueFalse(calc_->ErrorOccurred()));
-    std::fflush(stdout);
+    PrintLine(ResultLine(calc_->Result(), calc_->Cancelled() != kFalse,
+                         calc_->ErrorOccurred() != kFalse));
 }
 
 }  // namespace zarnetcalc::demo

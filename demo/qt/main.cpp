@@ -7,13 +7,13 @@
 #include <QTest>
 #include <QWindow>
 #include <cstdio>
-#include <cstring>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "HostWindow.h"
 #include "ScriptPlayer.h"
-#include "demo/KeyScript.h"
+#include "demo/SampleHost.h"
 
 namespace {
 
@@ -23,60 +23,10 @@ constexpr const char* kSynopsis =
     "\n";
 constexpr const char* kPlatformNote = "Without a display the offscreen platform is used.\n";
 
-int Fail(int status, const char* message, const char* detail = "") {
-    std::fprintf(stderr, "zarnetcalc-demo: %s%s\n", message, detail);
-    return status;
-}
+using zarnetcalc::demo::Fail;
 
-struct Options {
-    std::optional<QString> keys;
-    QString screenshot;
-    bool help = false;
-    bool platformGiven = false;
-    std::vector<char*> qtArgs;  // everything else, for QApplication
-};
-
-// Reads our own options; others are left for Qt, which removes the ones it knows.
-std::optional<Options> ParseOptions(int argc, char** argv, int& status) {
-    Options options;
-    options.qtArgs.push_back(argv[0]);
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        auto value = [&](const char* name) -> std::optional<QString> {
-            const std::size_t n = std::strlen(name);
-            if (std::strncmp(arg, name, n) == 0 && arg[n] == '=')
-                return QString::fromLocal8Bit(arg + n + 1);
-            if (std::strcmp(arg, name) != 0)
-                return std::nullopt;
-            if (i + 1 >= argc)
-                return QString();  // reported below as missing
-            return QString::fromLocal8Bit(argv[++i]);
-        };
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            options.help = true;
-        } else if (std::strcmp(arg, "--keys") == 0 && i + 1 >= argc) {
-            status = Fail(2, "--keys needs a SCRIPT");
-            return std::nullopt;
-        } else if (auto keys = value("--keys")) {
-            options.keys = *keys;
-        } else if (auto file = value("--screenshot")) {
-            if (file->isEmpty()) {
-                status = Fail(2, "--screenshot needs a FILE.png");
-                return std::nullopt;
-            }
-            options.screenshot = *file;
-        } else {
-            if (std::strcmp(arg, "-platform") == 0)
-                options.platformGiven = true;
-            options.qtArgs.push_back(argv[i]);
-        }
-    }
-    options.qtArgs.push_back(nullptr);
-    return options;
-}
-
-bool HaveDisplay(const Options& options) {
-    return options.platformGiven || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+bool HaveDisplay(bool platformGiven) {
+    return platformGiven || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
            !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
@@ -105,7 +55,8 @@ int RunScript(zarnetcalc::demo::HostWindow& window, zarnetcalc::demo::ScriptPlay
 
 int main(int argc, char** argv) {
     int status = 0;
-    std::optional<Options> options = ParseOptions(argc, argv, status);
+    std::optional<zarnetcalc::demo::HostOptions> options =
+        zarnetcalc::demo::ParseHostOptions(std::vector<std::string>(argv, argv + argc), status);
     if (!options)
         return status;
     if (options->help) {
@@ -114,18 +65,16 @@ int main(int argc, char** argv) {
         std::fputs(kPlatformNote, stdout);
         return 0;
     }
-    if (!options->screenshot.isEmpty() && !options->keys)
-        return Fail(2, "--screenshot needs --keys");
-
-    // The whole script is read before anything is shown.
-    zarnetcalc::demo::ParsedScript script;
-    if (options->keys) {
-        script = zarnetcalc::demo::ParseKeyScript(options->keys->toStdString());
-        if (!script.ok())
-            return Fail(2, "unknown token in --keys: ", script.unknownToken.c_str());
+    // Arguments that are not ours are left for Qt, which removes the ones it knows.
+    std::vector<char*> qtArgs{argv[0]};
+    bool platformGiven = false;
+    for (const std::size_t i : options->others) {
+        platformGiven = platformGiven || std::string(argv[i]) == "-platform";
+        qtArgs.push_back(argv[i]);
     }
+    qtArgs.push_back(nullptr);
 
-    if (!HaveDisplay(*options)) {
+    if (!HaveDisplay(platformGiven)) {
         if (!options->keys)
             return Fail(1,
                         "no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
@@ -142,14 +91,15 @@ int main(int argc, char** argv) {
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir->path()));
     }
 
-    int qtArgc = static_cast<int>(options->qtArgs.size()) - 1;
-    QApplication app(qtArgc, options->qtArgs.data());
+    int qtArgc = static_cast<int>(qtArgs.size()) - 1;
+    QApplication app(qtArgc, qtArgs.data());
     if (const QStringList rest = QApplication::arguments().mid(1); !rest.isEmpty())
         return Fail(2, "unknown option: ", qPrintable(rest.first()));
 
     zarnetcalc::demo::HostWindow window;
     if (options->keys) {
-        zarnetcalc::demo::ScriptPlayer player(std::move(script.tokens), options->screenshot);
+        zarnetcalc::demo::ScriptPlayer player(std::move(options->script.tokens),
+                                              QString::fromStdString(options->screenshot));
         return RunScript(window, player);
     }
     window.show();

@@ -1,10 +1,10 @@
-// Calls into the component through IDispatch, as script hosts and other late-binding clients do,
-// and the host's form object that MyOwner takes.
+// Calls into the component through IDispatch, as script hosts and other late-binding clients do.
 #include "Component.h"
 
 #include <oleauto.h>
 
 #include "common/win32/WideText.h"
+#include "common/win32/WindowForm.h"
 
 #include <cstdio>
 
@@ -21,99 +21,13 @@ std::string ResultCodeText(HRESULT hr) {
     return text;
 }
 
-// The host's window as a form: a dispatch object whose one member is the hWnd property (a Long,
-// as forms of the usual Windows development tools have it).
-class Form final : public IDispatch {
-  public:
-    explicit Form(HWND window) : window_(window) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count == nullptr) {
-            return E_POINTER;
-        }
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info != nullptr) {
-            *info = nullptr;
-        }
-        return DISP_E_BADINDEX;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override {
-        if (names == nullptr || ids == nullptr) {
-            return E_POINTER;
-        }
-        HRESULT hr = S_OK;
-        for (UINT i = 0; i < count; ++i) {
-            ids[i] =
-                names[i] != nullptr && lstrcmpiW(names[i], L"hWnd") == 0 ? kHwnd : DISPID_UNKNOWN;
-            if (ids[i] == DISPID_UNKNOWN) {
-                hr = DISP_E_UNKNOWNNAME;
-            }
-        }
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
-                                     VARIANT* result, EXCEPINFO*, UINT*) override {
-        if (id != kHwnd) {
-            return DISP_E_MEMBERNOTFOUND;
-        }
-        if ((flags & DISPATCH_PROPERTYGET) == 0) {
-            return DISP_E_MEMBERNOTFOUND;  // read-only
-        }
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        VariantInit(result);
-        result->vt = VT_I4;
-        // Window handles are 32-bit values, also in 64-bit processes.
-        result->lVal = static_cast<LONG>(reinterpret_cast<INT_PTR>(window_));
-        return S_OK;
-    }
-
-  private:
-    static constexpr DISPID kHwnd = 1;
-    ~Form() = default;
-    ULONG refs_ = 1;
-    HWND window_;
-};
-
 }  // namespace
-
-Component::~Component() {
-    if (calc_ != nullptr) {
-        calc_->Release();
-    }
-}
 
 bool Component::Create(const wchar_t* progId, CallError& error) {
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(progId, &clsid);
     if (SUCCEEDED(hr)) {
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(&calc_));
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&calc_));
     }
     if (FAILED(hr)) {
         error = {hr, "cannot create " + Utf8(progId) + " (" + ResultCodeText(hr) +
@@ -125,7 +39,7 @@ bool Component::Create(const wchar_t* progId, CallError& error) {
 
 bool Component::Invoke(const wchar_t* name, WORD flags, VARIANT* argument, VARIANT* result,
                        CallError& error) {
-    if (calc_ == nullptr) {
+    if (!calc_) {
         error = {E_POINTER, "the component was not created"};
         return false;
     }
@@ -170,14 +84,13 @@ bool Component::Invoke(const wchar_t* name, WORD flags, VARIANT* argument, VARIA
 }
 
 bool Component::SetOwner(HWND window, CallError& error) {
-    Form* form = new Form(window);
+    Microsoft::WRL::ComPtr<IDispatch> form;
+    form.Attach(new zarnetcalc::win32::WindowForm(window));
     VARIANT argument;
     VariantInit(&argument);
     argument.vt = VT_DISPATCH;
-    argument.pdispVal = form;
-    const bool ok = Invoke(L"MyOwner", DISPATCH_PROPERTYPUTREF, &argument, nullptr, error);
-    form->Release();  // the component keeps its own reference
-    return ok;
+    argument.pdispVal = form.Get();  // the component takes its own reference
+    return Invoke(L"MyOwner", DISPATCH_PROPERTYPUTREF, &argument, nullptr, error);
 }
 
 bool Component::Show(CallError& error) {

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <oaidl.h>
+#include <wrl/client.h>
 
 #include <string>
 
@@ -26,7 +27,6 @@ class Component {
     Component() = default;
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
-    ~Component();
 
     // CLSIDFromProgID and CoCreateInstance; false, with error set, when that fails.
     bool Create(const wchar_t* progId, CallError& error);
@@ -42,7 +42,7 @@ class Component {
     bool Invoke(const wchar_t* name, WORD flags, VARIANT* argument, VARIANT* result,
                 CallError& error);
 
-    IDispatch* calc_ = nullptr;
+    Microsoft::WRL::ComPtr<IDispatch> calc_;
 };
 
 }  // namespace zarnetcalc::demo

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "ScriptPlayer.h"
-#include "calculator/NumberText.h"
+#include "common/win32/WideText.h"
+#include "demo/SampleHost.h"
 
 namespace zarnetcalc::demo {
 
@@ -18,18 +19,8 @@ constexpr int kOutcomeId = 102;
 // The button is the window's default: Enter presses it wherever the focus is.
 constexpr int kCalculatorId = IDOK;
 
-const char* TrueFalse(bool flag) {
-    return flag ? "True" : "False";
-}
-
-std::wstring Wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());  // number texts are ASCII
-}
-
 void PrintError(const char* what, const CallError& error) {
-    std::fprintf(stderr, "zarnetcalc-demo: %s: %s (error %ld)\n", what, error.description.c_str(),
-                 error.number);
-    std::fflush(stderr);
+    Fail(1, what, ": " + error.description + " (error " + std::to_string(error.number) + ")");
 }
 
 }  // namespace
@@ -39,15 +30,12 @@ HostWindow::~HostWindow() {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
     }
-    if (font_ != nullptr) {
-        DeleteObject(font_);
-    }
 }
 
 bool HostWindow::Create() {
     CallError error;
     if (!calc_.Create(L"ZarnetCalc.clsZarnetCalc", error)) {
-        std::fprintf(stderr, "zarnetcalc-demo: %s\n", error.description.c_str());
+        Fail(1, error.description);
         return false;
     }
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -64,7 +52,7 @@ bool HostWindow::Create() {
     hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"ZarnetCalc demo", style, 100, 100,
                             360, 150, nullptr, nullptr, instance, this);
     if (hwnd_ == nullptr) {
-        std::fprintf(stderr, "zarnetcalc-demo: cannot make the window\n");
+        Fail(1, "cannot make the window");
         return false;
     }
     // A client area of 360 by 150 at this window's DPI, laid out in that unit.
@@ -79,7 +67,7 @@ bool HostWindow::Create() {
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
                                    static_cast<UINT>(dpi))) {
-        font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+        font_.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
     }
     auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD childStyle, int id, int x,
                      int y, int w, int h) {
@@ -87,7 +75,7 @@ bool HostWindow::Create() {
             CreateWindowExW(cls == std::wstring(L"EDIT") ? WS_EX_CLIENTEDGE : 0, cls, text,
                             WS_CHILD | WS_VISIBLE | childStyle, px(x), px(y), px(w), px(h), hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
         return window;
     };
     child(L"STATIC", L"&Number:", SS_LEFT, -1, 12, 15, 70, 20);
@@ -132,18 +120,15 @@ void HostWindow::OpenCalculator() {
         PrintError("reading the outcome failed", error);
         return;
     }
-    const std::string text = calculator::NumberToText(result);
     if (cancelled) {
         SetOutcome(L"Cancelled: the number is unchanged.");
     } else if (errorOccurred) {
         SetOutcome(L"The calculation ended in an error: the number is unchanged.");
     } else {
-        SetWindowTextW(txtNumber_, Wide(text).c_str());
+        SetWindowTextW(txtNumber_, zarnetcalc::win32::Widen(ResultText(result)).c_str());
         SetOutcome(L"Taken from the calculator.");
     }
-    std::printf("Result=%s Cancelled=%s ErrorOccurred=%s\n", text.c_str(), TrueFalse(cancelled),
-                TrueFalse(errorOccurred));
-    std::fflush(stdout);
+    PrintLine(ResultLine(result, cancelled, errorOccurred));
 }
 
 int HostWindow::Run() {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "Component.h"
+#include "common/win32/Handles.h"
 
 namespace zarnetcalc::demo {
 
@@ -48,7 +49,7 @@ class HostWindow {
     HWND txtNumber_ = nullptr;
     HWND cmdCalculator_ = nullptr;
     HWND lblOutcome_ = nullptr;
-    HFONT font_ = nullptr;
+    zarnetcalc::win32::UniqueFont font_;  // the controls' font, freed after the window goes
     ScriptPlayer* player_ = nullptr;
     bool lastShowFailed_ = false;
     bool inShow_ = false;

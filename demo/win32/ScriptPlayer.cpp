@@ -7,7 +7,9 @@
 #include <optional>
 #include <utility>
 
+#include "common/win32/Input.h"
 #include "common/win32/WideText.h"
+#include "demo/SampleHost.h"
 #include "forms/win32/ControlNames.h"
 
 namespace zarnetcalc::demo {
@@ -16,6 +18,9 @@ namespace {
 
 using forms::win32::CalculatorControlId;
 using forms::win32::kCalculatorClass;
+using zarnetcalc::win32::ClickAt;
+using zarnetcalc::win32::PressKey;
+using zarnetcalc::win32::WindowText;
 
 constexpr UINT kTickMs = 10;
 constexpr DWORD kSettleMs = 2000;  // the longest a token may take before its line is printed
@@ -42,21 +47,6 @@ HWND FindCalculator() {
 HWND Control(HWND dialog, const std::string& name) {
     const std::optional<int> id = CalculatorControlId(name);
     return id ? GetDlgItem(dialog, *id) : nullptr;
-}
-
-std::string Text(HWND window) {
-    const int length = window != nullptr ? GetWindowTextLengthW(window) : 0;
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(GetWindowTextW(window, wide.data(), length + 1)));
-    return zarnetcalc::win32::Narrow(wide);
-}
-
-void Print(const std::string& line) {
-    std::fputs((line + '\n').c_str(), stdout);
-    std::fflush(stdout);
 }
 
 // The virtual-key code of a key on a US keyboard.
@@ -100,55 +90,8 @@ unsigned VirtualKey(const KeyStroke& stroke) {
     }
 }
 
-// Presses and releases one key as the keyboard would: modifiers first, then the key.
-void PressKey(unsigned vk, bool shift, bool alt) {
-    INPUT inputs[6] = {};
-    UINT count = 0;
-    auto add = [&](unsigned key, bool up) {
-        INPUT& input = inputs[count++];
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = static_cast<WORD>(key);
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        if (key == VK_DIVIDE) {
-            input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;  // the keypad's "/" shares its scan code
-        }
-    };
-    if (shift) {
-        add(VK_SHIFT, false);
-    }
-    if (alt) {
-        add(VK_MENU, false);
-    }
-    add(vk, false);
-    add(vk, true);
-    if (alt) {
-        add(VK_MENU, true);
-    }
-    if (shift) {
-        add(VK_SHIFT, true);
-    }
-    SendInput(count, inputs, sizeof(INPUT));
-}
-
 void SendKey(const KeyStroke& stroke) {
     PressKey(VirtualKey(stroke), stroke.shift, stroke.alt);
-}
-
-// A left click at the centre of a window: whatever lies on top there gets it, and a disabled
-// button lets it go by.
-void ClickAt(HWND window) {
-    RECT r{};
-    if (window == nullptr || !GetWindowRect(window, &r)) {
-        return;
-    }
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
 }
 
 }  // namespace
@@ -214,9 +157,9 @@ void ScriptPlayer::Tick() {
         // Should Close not end it, F2 and then Esc do, rather than leave the script hanging.
         ++closeAttempts_;
         if (closeAttempts_ == 100) {
-            PressKey(VK_F2, false, false);
+            PressKey(VK_F2);
         } else if (closeAttempts_ == 200) {
-            PressKey(VK_ESCAPE, false, false);
+            PressKey(VK_ESCAPE);
         }
         return;
     }
@@ -265,12 +208,12 @@ void ScriptPlayer::Deliver(const KeyToken& token) {
 }
 
 void ScriptPlayer::PrintLine(const KeyToken& token) {
-    Print(token.text + '\t' + Text(Control(dialog_, "txtDisplay")) + '\t' +
-          Text(Control(dialog_, "lblSubDisplay(0)")));
+    demo::PrintLine(token.text + '\t' + WindowText(Control(dialog_, "txtDisplay")) + '\t' +
+                    WindowText(Control(dialog_, "lblSubDisplay(0)")));
 }
 
 void ScriptPlayer::PrintClosed(const KeyToken& token) {
-    Print(token.text + "\t(closed)");
+    demo::PrintLine(token.text + "\t(closed)");
 }
 
 // A token that opens a modal box above the calculator (About) would stop the script: the box
@@ -281,7 +224,7 @@ void ScriptPlayer::CloseNestedModal() {
         return;
     }
     if (++nestedAttempts_ <= 3) {
-        PressKey(VK_ESCAPE, false, false);
+        PressKey(VK_ESCAPE);
     } else {
         PostMessageW(box, WM_CLOSE, 0, 0);
     }
@@ -320,9 +263,7 @@ void ScriptPlayer::WriteScreenshot() {
     }
     if (!picture_.SavePng(screenshotPath_)) {
         screenshotFailed_ = true;
-        std::fprintf(stderr, "zarnetcalc-demo: cannot write the screenshot %s\n",
-                     zarnetcalc::win32::Narrow(screenshotPath_).c_str());
-        std::fflush(stderr);
+        Fail(1, "cannot write the screenshot ", zarnetcalc::win32::Narrow(screenshotPath_));
     }
 }
 

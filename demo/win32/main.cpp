@@ -18,12 +18,13 @@
 
 #include "HostWindow.h"
 #include "ScriptPlayer.h"
+#include "common/win32/Input.h"
 #include "common/win32/WideText.h"
-#include "demo/KeyScript.h"
+#include "demo/SampleHost.h"
 
 namespace {
 
-using zarnetcalc::win32::Narrow;
+using zarnetcalc::demo::Fail;
 
 constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo\n"
@@ -34,55 +35,6 @@ constexpr const char* kPlatformNote =
 
 // How long the script waits for the calculator to open before it gives up.
 constexpr unsigned kOpenWaitMs = 20000;
-
-int Fail(int status, const char* message, const std::string& detail = "") {
-    std::fprintf(stderr, "zarnetcalc-demo: %s%s\n", message, detail.c_str());
-    std::fflush(stderr);
-    return status;
-}
-
-struct Options {
-    std::optional<std::string> keys;
-    std::wstring screenshot;
-    bool help = false;
-    std::string unknown;  // the first argument that is no option of ours
-};
-
-std::optional<Options> ParseOptions(const std::vector<std::wstring>& args, int& status) {
-    Options options;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::wstring& arg = args[i];
-        auto value = [&](const std::wstring& name) -> std::optional<std::wstring> {
-            if (arg.rfind(name + L"=", 0) == 0) {
-                return arg.substr(name.size() + 1);
-            }
-            if (arg != name) {
-                return std::nullopt;
-            }
-            if (i + 1 >= args.size()) {
-                return std::wstring();  // reported below as missing
-            }
-            return args[++i];
-        };
-        if (arg == L"--help" || arg == L"-h") {
-            options.help = true;
-        } else if (arg == L"--keys" && i + 1 >= args.size()) {
-            status = Fail(2, "--keys needs a SCRIPT");
-            return std::nullopt;
-        } else if (auto keys = value(L"--keys")) {
-            options.keys = Narrow(*keys);
-        } else if (auto file = value(L"--screenshot")) {
-            if (file->empty()) {
-                status = Fail(2, "--screenshot needs a FILE.png");
-                return std::nullopt;
-            }
-            options.screenshot = *file;
-        } else if (options.unknown.empty()) {
-            options.unknown = Narrow(arg);
-        }
-    }
-    return options;
-}
 
 // Drawn at the DPI of the monitor the windows are on, where the system can tell.
 void BecomeDpiAware() {
@@ -104,15 +56,7 @@ int RunScript(zarnetcalc::demo::HostWindow& window, zarnetcalc::demo::ScriptPlay
     SetForegroundWindow(window.Hwnd());
     player.Start(kOpenWaitMs);
 
-    RECT button{};
-    GetWindowRect(window.CalculatorButton(), &button);
-    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-    INPUT click[2] = {};
-    click[0].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].type = INPUT_MOUSE;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    zarnetcalc::win32::ClickAt(window.CalculatorButton());
 
     window.Run();
     player.Stop();
@@ -134,11 +78,15 @@ int main() {
 
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::wstring> args(argv, argv + (argv != nullptr ? argc : 0));
+    std::vector<std::string> args;
+    for (int i = 0; argv != nullptr && i < argc; ++i) {
+        args.push_back(zarnetcalc::win32::Narrow(argv[i]));
+    }
     LocalFree(argv);
 
     int status = 0;
-    std::optional<Options> options = ParseOptions(args, status);
+    std::optional<zarnetcalc::demo::HostOptions> options =
+        zarnetcalc::demo::ParseHostOptions(args, status);
     if (!options) {
         return status;
     }
@@ -148,20 +96,8 @@ int main() {
         std::fputs(kPlatformNote, stdout);
         return 0;
     }
-    if (!options->screenshot.empty() && !options->keys) {
-        return Fail(2, "--screenshot needs --keys");
-    }
-
-    // The whole script is read before anything is shown.
-    zarnetcalc::demo::ParsedScript script;
-    if (options->keys) {
-        script = zarnetcalc::demo::ParseKeyScript(*options->keys);
-        if (!script.ok()) {
-            return Fail(2, "unknown token in --keys: ", script.unknownToken);
-        }
-    }
-    if (!options->unknown.empty()) {
-        return Fail(2, "unknown option: ", options->unknown);
+    if (!options->others.empty()) {
+        return Fail(2, "unknown option: ", args[options->others.front()]);
     }
 
     BecomeDpiAware();
@@ -174,7 +110,8 @@ int main() {
         if (!window.Create()) {
             result = 1;
         } else if (options->keys) {
-            zarnetcalc::demo::ScriptPlayer player(std::move(script.tokens), options->screenshot);
+            zarnetcalc::demo::ScriptPlayer player(std::move(options->script.tokens),
+                                                  zarnetcalc::win32::Widen(options->screenshot));
             window.SetScriptPlayer(&player);
             result = RunScript(window, player);
             window.SetScriptPlayer(nullptr);

@@ -16,6 +16,7 @@
 #include <array>
 
 #include "forms/AboutLayout.h"
+#include "forms/qt/Pictures.h"
 #include "forms/qt/PixelRect.h"
 #include "forms/qt/SysInfo.h"
 
@@ -41,7 +42,7 @@ frmAbout::frmAbout(QWidget* parent)
       logic_(*this, QtSysInfoPlatform()) {
     setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
-    setWindowIcon(DrawIcon());
+    setWindowIcon(AboutIcon());
     setSizeGripEnabled(false);
 
     QWidget* previous = nullptr;
@@ -105,28 +106,6 @@ frmAbout::frmAbout(QWidget* parent)
 
 void frmAbout::reject() {
     cmdOK_->click();
-}
-
-QIcon frmAbout::DrawIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 100, 0));
-        p.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
-        QFont font;
-        font.setBold(true);
-        font.setPixelSize(size * 3 / 4);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("?"));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
 }
 
 void frmAbout::paintEvent(QPaintEvent* event) {

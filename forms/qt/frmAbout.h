@@ -30,7 +30,6 @@ class frmAbout : public QDialog, private about::AboutControls {
     void reject() override;
 
     // The window icon: a white question mark on a dark green disc.
-    static QIcon DrawIcon();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

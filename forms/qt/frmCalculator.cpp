@@ -27,6 +27,7 @@
 #include "forms/CalculatorLayout.h"
 #include "forms/qt/CalculatorAccessibility.h"
 #include "forms/qt/KeyTranslation.h"
+#include "forms/qt/Pictures.h"
 #include "forms/qt/PixelRect.h"
 #include "forms/qt/frmAbout.h"
 
@@ -88,45 +89,6 @@ QPalette GreenOnBlack(QPalette palette) {
 void PaintGreenOnBlack(QLabel* label, const QPalette& greenOnBlack) {
     label->setPalette(greenOnBlack);
     label->setAutoFillBackground(true);
-}
-
-// A yellow question mark with a dark outline, drawn at 16x16 and at the sizes high-DPI
-// screens ask for, so it is sharp at 150 % and 200 %.
-QIcon DrawQuestionMarkIcon() {
-    QIcon icon;
-    for (int scale : {1, 2, 3}) {
-        QPixmap pixmap(16 * scale, 16 * scale);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(scale, scale);
-        QFont font;
-        font.setBold(true);
-        font.setPixelSize(15);
-        QPainterPath path;
-        path.addText(0, 0, font, QStringLiteral("?"));
-        const QRectF bounds = path.boundingRect();
-        path.translate(8 - bounds.center().x(), 8 - bounds.center().y());
-        painter.setPen(QPen(QColor(64, 64, 0), 1.0));
-        painter.setBrush(QColor(255, 255, 0));
-        painter.drawPath(path);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
-// Drawn once per application (text shaping is the dearest part of building the dialog) and kept
-// on the application object, so the pixmaps go before the application does.
-QIcon QuestionMarkIcon() {
-    static constexpr char kKey[] = "zarnetcalc.questionMarkIcon";
-    QVariant cached = qApp->property(kKey);
-    if (cached.canConvert<QIcon>()) {
-        return cached.value<QIcon>();
-    }
-    QIcon icon = DrawQuestionMarkIcon();
-    qApp->setProperty(kKey, QVariant::fromValue(icon));
-    return icon;
 }
 
 }  // namespace
@@ -221,7 +183,7 @@ void frmCalculator::BuildControls() {
         };
         switch (def.role) {
             case ControlRole::About:
-                button->setIcon(QuestionMarkIcon());
+                button->setIcon(QuestionMarkPicture());
                 button->setIconSize(QSize(16, 16));
                 onClick(&calculator::Calculator::cmdAbout_Click);
                 break;

@@ -1,11 +1,8 @@
-// The modal window both Win32 dialogs build on: its message loop with the key preview and the
-// dialog manager's keyboard, DPI and fonts. The controls and what they do are the dialogs'.
+// The modal window both Win32 dialogs build on: its window class, modal message loop, DPI and
+// fonts. Its keyboard is DialogKeys.cpp; the controls and what they do are the dialogs'.
 #include "forms/win32/DialogWindow.h"
 
-#include "calculator/KeyCodes.h"
-
 #include <cmath>
-#include <cwctype>
 #include <map>
 #include <utility>
 
@@ -59,20 +56,21 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-HFONT CreateMessageFont(int dpi) {
+zarnetcalc::win32::UniqueFont CreateMessageFont(int dpi) {
+    using zarnetcalc::win32::UniqueFont;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     const DpiFunctions& f = DpiApi();
     if (f.systemParametersInfoForDpi &&
         f.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
                                      static_cast<UINT>(dpi))) {
-        return CreateFontIndirectW(&metrics.lfMessageFont);
+        return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
     }
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, ScreenDpi());
-        return CreateFontIndirectW(&metrics.lfMessageFont);
+        return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
     }
-    return nullptr;
+    return UniqueFont();
 }
 
 int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -99,59 +97,6 @@ bool FamilyInstalled(const wchar_t* family) {
     return found;
 }
 
-bool IsButton(HWND window) {
-    wchar_t name[16] = {};
-    return GetClassNameW(window, name, 16) > 0 && lstrcmpiW(name, L"Button") == 0;
-}
-
-// The shift state as the key-down handler receives it.
-std::int16_t ShiftState() {
-    std::int16_t shift = 0;
-    if (GetKeyState(VK_SHIFT) < 0) {
-        shift |= calculator::kShiftMask;
-    }
-    if (GetKeyState(VK_CONTROL) < 0) {
-        shift |= calculator::kCtrlMask;
-    }
-    if (GetKeyState(VK_MENU) < 0) {
-        shift |= calculator::kAltMask;
-    }
-    return shift;
-}
-
-// The character TranslateMessage queued for the key just translated, 0 for none.
-char32_t QueuedCharacter(HWND target) {
-    MSG next{};
-    for (const UINT message : {WM_CHAR, WM_SYSCHAR}) {
-        if (PeekMessageW(&next, target, message, message, PM_NOREMOVE | PM_NOYIELD)) {
-            return static_cast<char32_t>(next.wParam);
-        }
-    }
-    return 0;
-}
-
-// Once a key has ended the dialog, nothing more of it is typed anywhere.
-void DropQueuedCharacters(HWND target) {
-    MSG next{};
-    for (const UINT message : {WM_CHAR, WM_SYSCHAR}) {
-        while (PeekMessageW(&next, target, message, message, PM_REMOVE | PM_NOYIELD)) {
-        }
-    }
-}
-
-// The access key of a caption: the character after a single "&".
-char32_t AccessKeyOf(const std::wstring& caption) {
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] == L'&') {
-            if (caption[i + 1] != L'&') {
-                return static_cast<char32_t>(std::towlower(caption[i + 1]));
-            }
-            ++i;  // "&&" is a plain "&"
-        }
-    }
-    return 0;
-}
-
 }  // namespace
 
 int DpiOf(HWND window) {
@@ -171,9 +116,6 @@ DialogWindow::~DialogWindow() {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
         hwnd_ = nullptr;
-    }
-    if (dialogFont_ != nullptr) {
-        DeleteObject(dialogFont_);
     }
 }
 
@@ -238,11 +180,9 @@ void DialogWindow::SetDpi(int dpi) {
         return;
     }
     dpi_ = dpi;
-    HFONT previous = std::exchange(dialogFont_, CreateMessageFont(dpi_));
+    const zarnetcalc::win32::UniqueFont previous =
+        std::exchange(dialogFont_, CreateMessageFont(dpi_));
     Layout();  // gives the controls the new fonts before the old one goes
-    if (previous != nullptr) {
-        DeleteObject(previous);
-    }
 }
 
 HWND DialogWindow::CreateChild(const wchar_t* windowClass, std::string_view text, DWORD style,
@@ -251,14 +191,15 @@ HWND DialogWindow::CreateChild(const wchar_t* windowClass, std::string_view text
         0, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
         0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
     if (child != nullptr) {
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_.Get()), FALSE);
     }
     return child;
 }
 
-HFONT DialogWindow::CreateNamedFont(const wchar_t* family, double points, bool bold) const {
+zarnetcalc::win32::UniqueFont DialogWindow::CreateNamedFont(const wchar_t* family, double points,
+                                                            bool bold) const {
     LOGFONTW font{};
-    if (dialogFont_ == nullptr || GetObjectW(dialogFont_, sizeof font, &font) == 0) {
+    if (!dialogFont_ || GetObjectW(dialogFont_.Get(), sizeof font, &font) == 0) {
         font.lfCharSet = DEFAULT_CHARSET;
         lstrcpynW(font.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
     }
@@ -268,7 +209,7 @@ HFONT DialogWindow::CreateNamedFont(const wchar_t* family, double points, bool b
     font.lfHeight = -static_cast<LONG>(std::lround(points * dpi_ / 72.0));
     font.lfWidth = 0;
     font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    return CreateFontIndirectW(&font);
+    return zarnetcalc::win32::UniqueFont(CreateFontIndirectW(&font));
 }
 
 void DialogWindow::Click(HWND button) {
@@ -346,100 +287,6 @@ DialogWindow::ModalEnd DialogWindow::RunModal(HWND owner) {
         std::rethrow_exception(std::exchange(failure_, nullptr));
     }
     return end;
-}
-
-bool DialogWindow::HandleDialogKeys(MSG& msg) {
-    if (hwnd_ == nullptr || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) {
-        return false;
-    }
-    const HWND target = msg.hwnd;
-    switch (msg.message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: {
-            // The character the key types is queued first, so that the preview knows it.
-            TranslateMessage(&msg);
-            PreviewKeyDown(static_cast<unsigned>(msg.wParam), QueuedCharacter(target),
-                           ShiftState());
-            if (!endRequested_ && hwnd_ != nullptr &&
-                !(msg.message == WM_KEYDOWN &&
-                  HandleNavigationKey(static_cast<unsigned>(msg.wParam)))) {
-                DispatchMessageW(&msg);
-            }
-            if (endRequested_ || hwnd_ == nullptr) {
-                DropQueuedCharacters(target);  // the key ended the dialog (F2, Esc, Enter)
-            }
-            return true;
-        }
-        case WM_CHAR:
-            PreviewChar(static_cast<char32_t>(msg.wParam));
-            return endRequested_ || hwnd_ == nullptr;  // else on to the control
-        case WM_SYSCHAR:
-            return HandleAccessKey(static_cast<char32_t>(msg.wParam));
-        default:
-            return false;
-    }
-}
-
-bool DialogWindow::HandleNavigationKey(unsigned vk) {
-    const HWND focus = GetFocus();
-    const HWND from = focus != nullptr && IsChild(hwnd_, focus) ? focus : nullptr;
-    switch (vk) {
-        case VK_TAB: {
-            if (HWND next = GetNextDlgTabItem(hwnd_, from, GetKeyState(VK_SHIFT) < 0)) {
-                FocusControl(next);
-            }
-            return true;
-        }
-        case VK_LEFT:
-        case VK_UP:
-        case VK_RIGHT:
-        case VK_DOWN: {
-            if (from == nullptr) {
-                return true;
-            }
-            // The next control that takes the focus, skipping labels; all are one group.
-            const BOOL previous = vk == VK_LEFT || vk == VK_UP;
-            HWND next = from;
-            for (int i = 0; i < 256; ++i) {
-                next = GetNextDlgGroupItem(hwnd_, next, previous);
-                if (next == nullptr || next == from ||
-                    (GetWindowLongW(next, GWL_STYLE) & WS_TABSTOP) != 0) {
-                    break;
-                }
-            }
-            if (next != nullptr && next != from) {
-                FocusControl(next);
-            }
-            return true;
-        }
-        case VK_RETURN:
-            if (from != nullptr && IsButton(from)) {
-                Click(from);
-            } else {
-                Click(DefaultButton());
-            }
-            return true;
-        case VK_ESCAPE:
-            Click(CancelButton());
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool DialogWindow::HandleAccessKey(char32_t typed) {
-    const char32_t key = static_cast<char32_t>(std::towlower(static_cast<wint_t>(typed)));
-    for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsButton(child) || !IsWindowVisible(child)) {
-            continue;
-        }
-        if (AccessKeyOf(Widen(WindowText(child))) == key && IsWindowEnabled(child)) {
-            Click(child);
-            return true;
-        }
-    }
-    return false;  // left to the default handling, which beeps
 }
 
 LRESULT CALLBACK DialogWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/win32/Handles.h"
 #include "common/win32/WideText.h"
 #include "forms/Twips.h"
 
@@ -88,9 +89,10 @@ class DialogWindow {
     // Gives the focus to a control now when the window is active, else when it next is.
     void FocusControl(HWND control);
     // The font controls use unless they name one: the system's message font at Dpi().
-    HFONT DialogFont() const { return dialogFont_; }
+    HFONT DialogFont() const { return dialogFont_.Get(); }
     // A font of the named family where the system has it, else of the dialog font's family.
-    HFONT CreateNamedFont(const wchar_t* family, double points, bool bold) const;
+    zarnetcalc::win32::UniqueFont CreateNamedFont(const wchar_t* family, double points,
+                                                  bool bold) const;
     RECT ClientRectFor(int left, int top, int width, int height) const {
         const PixelEdges e = PixelRect(left, top, width, height, dpi_);
         return RECT{e.left, e.top, e.right, e.bottom};
@@ -111,7 +113,7 @@ class DialogWindow {
     int clientWidthTwips_ = 0;
     int clientHeightTwips_ = 0;
     int dpi_ = 96;
-    HFONT dialogFont_ = nullptr;
+    zarnetcalc::win32::UniqueFont dialogFont_;
     HWND focus_ = nullptr;  // the control that gets the focus when the window is activated
     bool inModal_ = false;
     bool endRequested_ = false;

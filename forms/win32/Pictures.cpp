@@ -4,13 +4,17 @@
 
 #include <algorithm>
 
+#include "common/win32/Handles.h"
+
 namespace zarnetcalc::forms::win32 {
 namespace {
 
-HFONT CreateMarkFont(int pixels) {
-    return CreateFontW(-pixels, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                       VARIABLE_PITCH | FF_SWISS, L"Arial");
+using namespace zarnetcalc::win32;
+
+UniqueFont CreateMarkFont(int pixels) {
+    return UniqueFont(CreateFontW(-pixels, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                                  VARIABLE_PITCH | FF_SWISS, L"Arial"));
 }
 
 // Where to put the pen so that the "?" glyph's ink is centred in a size-pixel square.
@@ -38,93 +42,68 @@ void DrawMark(HDC dc, int size, COLORREF fill, COLORREF outline) {
     BeginPath(dc);
     TextOutW(dc, at.x, at.y, L"?", 1);
     EndPath(dc);
-    HPEN pen = CreatePen(PS_SOLID, std::max(1, size / 16), outline);
-    HBRUSH brush = CreateSolidBrush(fill);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    const UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, std::max(1, size / 16), outline));
+    const UniqueGdi<HBRUSH> brush(CreateSolidBrush(fill));
+    const SelectedObject withPen(dc, pen.Get());
+    const SelectedObject withBrush(dc, brush.Get());
     StrokeAndFillPath(dc);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
 }
 
 void DrawDisc(HDC dc, int size, COLORREF fill) {
-    HBRUSH brush = CreateSolidBrush(fill);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    const UniqueGdi<HBRUSH> brush(CreateSolidBrush(fill));
+    const SelectedObject withBrush(dc, brush.Get());
+    const SelectedObject withPen(dc, GetStockObject(NULL_PEN));
     Ellipse(dc, 0, 0, size + 1, size + 1);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(brush);
 }
 
 // Draws the picture twice: in colour on black (black is where the icon shows what lies under
 // it), and in black on white for the mask.
 template <class Draw>
-HICON MakeIcon(int size, Draw draw) {
+UniqueIcon MakeIcon(int size, Draw draw) {
     if (size <= 0) {
-        return nullptr;
+        return UniqueIcon();
     }
-    HICON icon = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC colourDc = CreateCompatibleDC(screen);
-    HDC maskDc = CreateCompatibleDC(screen);
-    HBITMAP colour = CreateCompatibleBitmap(screen, size, size);
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
-    if (colourDc && maskDc && colour && mask) {
-        HGDIOBJ oldColour = SelectObject(colourDc, colour);
-        HGDIOBJ oldMask = SelectObject(maskDc, mask);
+    const WindowDc screen;
+    const UniqueMemoryDc colourDc(CreateCompatibleDC(screen.Get()));
+    const UniqueMemoryDc maskDc(CreateCompatibleDC(screen.Get()));
+    const UniqueBitmap colour(CreateCompatibleBitmap(screen.Get(), size, size));
+    const UniqueBitmap mask(CreateBitmap(size, size, 1, 1, nullptr));
+    if (!colourDc || !maskDc || !colour || !mask) {
+        return UniqueIcon();
+    }
+    {
+        const SelectedObject colourSelected(colourDc.Get(), colour.Get());
+        const SelectedObject maskSelected(maskDc.Get(), mask.Get());
         const RECT all{0, 0, size, size};
-        FillRect(colourDc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        FillRect(maskDc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        draw(colourDc, false);
-        draw(maskDc, true);
-        SelectObject(maskDc, oldMask);
-        SelectObject(colourDc, oldColour);
-        ICONINFO info{TRUE, 0, 0, mask, colour};
-        icon = CreateIconIndirect(&info);
+        FillRect(colourDc.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        FillRect(maskDc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        draw(colourDc.Get(), false);
+        draw(maskDc.Get(), true);
     }
-    if (mask) {
-        DeleteObject(mask);
-    }
-    if (colour) {
-        DeleteObject(colour);
-    }
-    if (maskDc) {
-        DeleteDC(maskDc);
-    }
-    if (colourDc) {
-        DeleteDC(colourDc);
-    }
-    ReleaseDC(nullptr, screen);
-    return icon;
+    ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
+    return UniqueIcon(CreateIconIndirect(&info));  // a copy: the bitmaps go with their owners
 }
 
 }  // namespace
 
-HICON CreateQuestionMarkPicture(int size) {
+UniqueIcon CreateQuestionMarkPicture(int size) {
     return MakeIcon(size, [size](HDC dc, bool mask) {
-        HFONT font = CreateMarkFont(size * 15 / 16);
-        HGDIOBJ old = SelectObject(dc, font);
+        const UniqueFont font = CreateMarkFont(size * 15 / 16);
+        const SelectedObject withFont(dc, font.Get());
         DrawMark(dc, size, mask ? RGB(0, 0, 0) : RGB(255, 255, 0),
                  mask ? RGB(0, 0, 0) : RGB(64, 64, 0));
-        SelectObject(dc, old);
-        DeleteObject(font);
     });
 }
 
-HICON CreateAboutIcon(int size) {
+UniqueIcon CreateAboutIcon(int size) {
     return MakeIcon(size, [size](HDC dc, bool mask) {
         DrawDisc(dc, size, mask ? RGB(0, 0, 0) : RGB(0, 100, 0));
         if (mask) {
             return;  // the mark lies inside the disc
         }
-        HFONT font = CreateMarkFont(size * 3 / 4);
-        HGDIOBJ old = SelectObject(dc, font);
+        const UniqueFont font = CreateMarkFont(size * 3 / 4);
+        const SelectedObject withFont(dc, font.Get());
         DrawMark(dc, size, RGB(255, 255, 255), RGB(255, 255, 255));
-        SelectObject(dc, old);
-        DeleteObject(font);
     });
 }
 

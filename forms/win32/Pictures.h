@@ -7,13 +7,15 @@
 #endif
 #include <windows.h>
 
+#include "common/win32/Handles.h"
+
 namespace zarnetcalc::forms::win32 {
 
 // A yellow question mark with a dark outline on a transparent ground, size pixels square (16 at
-// 96 DPI). DestroyIcon frees it; null when it cannot be made.
-HICON CreateQuestionMarkPicture(int size);
+// 96 DPI); none when it cannot be made.
+zarnetcalc::win32::UniqueIcon CreateQuestionMarkPicture(int size);
 
 // A white question mark on a dark green disc, size pixels square.
-HICON CreateAboutIcon(int size);
+zarnetcalc::win32::UniqueIcon CreateAboutIcon(int size);
 
 }  // namespace zarnetcalc::forms::win32

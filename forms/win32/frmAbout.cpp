@@ -33,15 +33,7 @@ frmAbout::frmAbout(HWND owner) : owner_(owner) {
 }
 
 frmAbout::~frmAbout() {
-    Destroy();
-    if (titleFont_ != nullptr) {
-        DeleteObject(titleFont_);
-    }
-    for (HICON icon : {smallIcon_, bigIcon_}) {
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-        }
-    }
+    Destroy();  // before the font and icons the window uses go
 }
 
 void frmAbout::CreateControls() {
@@ -82,48 +74,38 @@ void frmAbout::CreateControls() {
 }
 
 void frmAbout::Layout() {
-    HFONT title = CreateNamedFont(L"MS Sans Serif", 9.6, true);
-    HDC screen = GetDC(Hwnd());
+    zarnetcalc::win32::UniqueFont title = CreateNamedFont(L"MS Sans Serif", 9.6, true);
+    const zarnetcalc::win32::WindowDc screen(Hwnd());
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         HWND window = controls_[i];
         if (window == nullptr) {
             continue;
         }
         const ControlDef& def = kControls[i];
-        HFONT font = def.role == Role::Title ? title : DialogFont();
+        HFONT font = def.role == Role::Title ? title.Get() : DialogFont();
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         RECT r = ClientRectFor(def.left, def.top, def.width, def.height);
-        if (def.kind == Kind::Label && screen != nullptr) {
+        if (def.kind == Kind::Label && screen.Get() != nullptr) {
             // A label is never shorter than one line of its font, so no text is cut off.
-            HGDIOBJ old = SelectObject(screen, font);
+            const zarnetcalc::win32::SelectedObject withFont(screen.Get(), font);
             TEXTMETRICW metrics{};
-            GetTextMetricsW(screen, &metrics);
-            SelectObject(screen, old);
+            GetTextMetricsW(screen.Get(), &metrics);
             r.bottom = std::max(r.bottom, r.top + static_cast<LONG>(metrics.tmHeight));
         }
         SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (screen != nullptr) {
-        ReleaseDC(Hwnd(), screen);
-    }
-    if (titleFont_ != nullptr) {
-        DeleteObject(titleFont_);
-    }
-    titleFont_ = title;
+    titleFont_ = std::move(title);  // the label holds the new font now
 
     // The icon, at the sizes of the title bar and of the task switcher for this DPI.
-    HICON smallIcon = CreateAboutIcon(MulDiv(16, Dpi(), USER_DEFAULT_SCREEN_DPI));
-    HICON bigIcon = CreateAboutIcon(MulDiv(32, Dpi(), USER_DEFAULT_SCREEN_DPI));
-    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    for (HICON icon : {smallIcon_, bigIcon_}) {
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-        }
-    }
-    smallIcon_ = smallIcon;
-    bigIcon_ = bigIcon;
+    zarnetcalc::win32::UniqueIcon smallIcon =
+        CreateAboutIcon(MulDiv(16, Dpi(), USER_DEFAULT_SCREEN_DPI));
+    zarnetcalc::win32::UniqueIcon bigIcon =
+        CreateAboutIcon(MulDiv(32, Dpi(), USER_DEFAULT_SCREEN_DPI));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.Get()));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.Get()));
+    smallIcon_ = std::move(smallIcon);
+    bigIcon_ = std::move(bigIcon);
     InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 

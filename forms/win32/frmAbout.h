@@ -55,9 +55,9 @@ class frmAbout final : public DialogWindow, private about::AboutControls {
     HWND cmdSysInfo_ = nullptr;
     HWND lblTitle_ = nullptr;
     HWND lblVersion_ = nullptr;
-    HFONT titleFont_ = nullptr;
-    HICON smallIcon_ = nullptr;
-    HICON bigIcon_ = nullptr;
+    zarnetcalc::win32::UniqueFont titleFont_;
+    zarnetcalc::win32::UniqueIcon smallIcon_;
+    zarnetcalc::win32::UniqueIcon bigIcon_;
     bool unloadRequested_ = false;
 };
 

@@ -45,16 +45,7 @@ frmCalculator::frmCalculator(HWND owner) {
 }
 
 frmCalculator::~frmCalculator() {
-    Destroy();  // the timer goes with the window
-    if (displayFont_ != nullptr) {
-        DeleteObject(displayFont_);
-    }
-    if (indicatorFont_ != nullptr) {
-        DeleteObject(indicatorFont_);
-    }
-    if (aboutPicture_ != nullptr) {
-        DestroyIcon(aboutPicture_);
-    }
+    Destroy();  // the timer, and the controls that use the fonts and picture, go with the window
 }
 
 void frmCalculator::CreateControls() {
@@ -145,9 +136,10 @@ void frmCalculator::CreateControls() {
 
 void frmCalculator::Layout() {
     const int dpi = Dpi();
-    HFONT display = CreateNamedFont(L"MS Sans Serif", 9.6, false);
-    HFONT indicator = CreateNamedFont(L"Abadi MT Condensed", 7.8, false);
-    HICON picture = CreateQuestionMarkPicture(MulDiv(16, dpi, USER_DEFAULT_SCREEN_DPI));
+    zarnetcalc::win32::UniqueFont display = CreateNamedFont(L"MS Sans Serif", 9.6, false);
+    zarnetcalc::win32::UniqueFont indicator = CreateNamedFont(L"Abadi MT Condensed", 7.8, false);
+    zarnetcalc::win32::UniqueIcon picture =
+        CreateQuestionMarkPicture(MulDiv(16, dpi, USER_DEFAULT_SCREEN_DPI));
 
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         HWND window = controls_[i];
@@ -161,27 +153,19 @@ void frmCalculator::Layout() {
                      SWP_NOZORDER | SWP_NOACTIVATE);
         HFONT font = DialogFont();
         if (def.role == ControlRole::Display) {
-            font = display;
+            font = display.Get();
         } else if (def.role == ControlRole::SubDisplay) {
-            font = indicator;
+            font = indicator.Get();
         }
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     if (cmdAbout_ != nullptr) {
-        SendMessageW(cmdAbout_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture));
+        SendMessageW(cmdAbout_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.Get()));
     }
     // The controls hold the new fonts and picture now: the old ones may go.
-    for (auto [held, made] :
-         {std::pair{&displayFont_, display}, std::pair{&indicatorFont_, indicator}}) {
-        if (*held != nullptr) {
-            DeleteObject(*held);
-        }
-        *held = made;
-    }
-    if (aboutPicture_ != nullptr) {
-        DestroyIcon(aboutPicture_);
-    }
-    aboutPicture_ = picture;
+    displayFont_ = std::move(display);
+    indicatorFont_ = std::move(indicator);
+    aboutPicture_ = std::move(picture);
     InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
@@ -236,7 +220,7 @@ void frmCalculator::DrawLabel(const DRAWITEMSTRUCT& item) const {
     }
     const std::wstring text = Widen(WindowText(item.hwndItem));
     const int saved = SaveDC(dc);
-    SelectObject(dc, display ? displayFont_ : indicatorFont_);
+    SelectObject(dc, display ? displayFont_.Get() : indicatorFont_.Get());
     SetTextColor(dc, kGreen);
     SetBkColor(dc, kBlack);
     SetBkMode(dc, TRANSPARENT);

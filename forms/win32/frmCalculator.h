@@ -82,9 +82,9 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     int timerId_ = 0;
     bool timerRunning_ = false;
 
-    HFONT displayFont_ = nullptr;
-    HFONT indicatorFont_ = nullptr;
-    HICON aboutPicture_ = nullptr;
+    zarnetcalc::win32::UniqueFont displayFont_;
+    zarnetcalc::win32::UniqueFont indicatorFont_;
+    zarnetcalc::win32::UniqueIcon aboutPicture_;
 
     std::string display_;  // txtDisplay's text, kept as the logic reads it
     std::string tag_;

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "RegistryTestSupport.h"
+#include "forms/qt/Pictures.h"
 #include "forms/qt/SysInfo.h"
 #include "forms/qt/frmAbout.h"
 #include "forms/qt/frmCalculator.h"
@@ -239,7 +240,7 @@ class TestFrmAbout : public QObject {
     }
 
     void iconIsAQuestionMarkOnAGreenDisc() {
-        const QImage image = frmAbout::DrawIcon().pixmap(32, 32).toImage();
+        const QImage image = zarnetcalc::forms::qt::AboutIcon().pixmap(32, 32).toImage();
         QCOMPARE(image.pixelColor(0, 0).alpha(), 0);  // round, not square
         const QColor rim = image.pixelColor(16, 3);
         QVERIFY(rim.green() > 80 && rim.red() < 30 && rim.blue() < 30);

@@ -9,8 +9,11 @@
 #include <oleauto.h>
 #include <olectl.h>
 
-#include <atomic>
+#include <wrl/client.h>
+
 #include <string>
+
+#include "common/win32/WindowForm.h"
 
 namespace {
 
@@ -21,12 +24,7 @@ constexpr const char* kClsidText = "{493F0D02-E455-444F-8ACF-A55E94E3266B}";
 constexpr const char* kProgId = "ZarnetCalcTest.Form";
 constexpr const wchar_t* kWindowClass = L"ZarnetCalcTestForm";
 
-enum : DISPID { kHwnd = 1, kChild = 2, kDestroy = 3 };
-struct Member {
-    const wchar_t* name;
-    DISPID id;
-};
-constexpr Member kMembers[] = {{L"hWnd", kHwnd}, {L"Child", kChild}, {L"Destroy", kDestroy}};
+enum : DISPID { kChild = 2, kDestroy = 3 };
 
 HINSTANCE module;
 
@@ -46,84 +44,31 @@ HWND MakeWindow(HWND parent) {
                            nullptr, module, nullptr);
 }
 
-class Form final : public IDispatch {
+class Form final : public zarnetcalc::win32::WindowForm {
   public:
     // A top-level form, or a child form inside parent's window (holding parent alive).
-    explicit Form(Form* parent = nullptr) : parent_(parent) {
-        if (parent_) {
-            parent_->AddRef();
-        }
-        hwnd_ = MakeWindow(parent_ ? parent_->hwnd_ : nullptr);
-    }
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
+    explicit Form(Form* parent = nullptr)
+        : WindowForm(MakeWindow(parent ? parent->Window() : nullptr)), parent_(parent) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) {
-            return E_POINTER;
+  private:
+    ~Form() override { DestroyOwnWindow(); }
+    DISPID MemberId(const wchar_t* name) const override {
+        if (lstrcmpiW(name, L"Child") == 0) {
+            return kChild;
         }
-        if (riid == IID_IUnknown || riid == IID_IDispatch) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        return lstrcmpiW(name, L"Destroy") == 0 ? DISPID{kDestroy} : DISPID_UNKNOWN;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override {
-        for (UINT i = 0; i < count; ++i) {
-            ids[i] = DISPID_UNKNOWN;
-        }
-        for (const Member& m : kMembers) {
-            if (count > 0 && lstrcmpiW(names[0], m.name) == 0) {
-                ids[0] = m.id;
-                return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
-            }
-        }
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO*, UINT*) override {
-        if (params && params->cArgs != 0) {
-            return DISP_E_BADPARAMCOUNT;
-        }
-        VARIANT ignored;
-        VariantInit(&ignored);
-        VARIANT* out = result ? result : &ignored;
-        const bool get = (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
+    HRESULT InvokeMember(DISPID id, WORD flags, VARIANT* result) override {
         switch (id) {
-            case kHwnd:
-                if (!get) {
-                    return DISP_E_MEMBERNOTFOUND;
-                }
-                // Window handles keep to 32 bits, so a Long holds them, as forms hand them out.
-                out->vt = VT_I4;
-                out->lVal = static_cast<LONG>(reinterpret_cast<LONG_PTR>(hwnd_));
-                return S_OK;
             case kChild:
-                if (!get) {
+                if ((flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) == 0) {
                     return DISP_E_MEMBERNOTFOUND;
                 }
-                out->vt = VT_DISPATCH;
-                out->pdispVal = new Form(this);
-                VariantClear(&ignored);
+                if (result != nullptr) {
+                    VariantInit(result);
+                    result->vt = VT_DISPATCH;
+                    result->pdispVal = new Form(this);
+                }
                 return S_OK;
             case kDestroy:
                 if (!(flags & DISPATCH_METHOD)) {
@@ -135,23 +80,13 @@ class Form final : public IDispatch {
                 return DISP_E_MEMBERNOTFOUND;
         }
     }
-
-  private:
-    ~Form() {
-        DestroyOwnWindow();
-        if (parent_) {
-            parent_->Release();
-        }
-    }
     void DestroyOwnWindow() {
-        if (hwnd_ && IsWindow(hwnd_)) {
-            DestroyWindow(hwnd_);  // the handle stays in hwnd_: it now names no window
+        if (window_ && IsWindow(window_)) {
+            DestroyWindow(window_);  // the handle stays: it now names no window
         }
     }
 
-    std::atomic<ULONG> refs_{1};
-    Form* parent_;
-    HWND hwnd_ = nullptr;
+    Microsoft::WRL::ComPtr<Form> parent_;
 };
 
 class Factory final : public IClassFactory {
@@ -229,13 +164,8 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    HKEY classes;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes", 0, KEY_ALL_ACCESS, &classes) !=
-        ERROR_SUCCESS) {
-        return S_OK;
-    }
-    RegDeleteTreeA(classes, kProgId);
-    RegDeleteTreeA(classes, (std::string("CLSID\\") + kClsidText).c_str());
-    RegCloseKey(classes);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string("Software\\Classes\\") + kProgId).c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE,
+                   (std::string("Software\\Classes\\CLSID\\") + kClsidText).c_str());
     return S_OK;
 }

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "common/win32/Input.h"
 #include "forms/win32/ControlNames.h"
 #include "forms/win32/DialogWindow.h"
 #include "forms/win32/frmAbout.h"
@@ -41,27 +42,6 @@ bool failed = false;
 void Print(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-}
-
-void SendKey(WORD vk, bool alt) {
-    INPUT inputs[4] = {};
-    UINT count = 0;
-    auto add = [&](WORD key, bool up) {
-        INPUT& input = inputs[count++];
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    };
-    if (alt) {
-        add(VK_MENU, false);
-    }
-    add(vk, false);
-    add(vk, true);
-    if (alt) {
-        add(VK_MENU, true);
-    }
-    SendInput(count, inputs, sizeof(INPUT));
 }
 
 struct Search {
@@ -129,7 +109,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
                 Print(std::string(name) + ": " +
                       WindowText(GetDlgItem(about, *AboutControlId(name))));
             }
-            SendKey('S', true);
+            zarnetcalc::win32::PressKey('S', false, true);
             Next(Step::Answer);
             return;
         }
@@ -143,7 +123,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
                 Print("message box buttons: " + ButtonsOf(message));
                 Print(std::string("message box owner: ") +
                       (GetWindow(message, GW_OWNER) == about ? "the About box" : "another"));
-                SendKey(VK_RETURN, false);
+                zarnetcalc::win32::PressKey(VK_RETURN, false, false);
                 Next(Step::CloseBox);
                 return;
             }
@@ -158,7 +138,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
             if (message != nullptr) {
                 Print("message box: \"" + WindowText(message) +
                       "\": " + WindowText(GetDlgItem(message, 0xFFFF)));
-                SendKey(VK_RETURN, false);
+                zarnetcalc::win32::PressKey(VK_RETURN, false, false);
             }
             Next(Step::CloseBox);
             return;
@@ -166,7 +146,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
             if (message != nullptr || about == nullptr || !IsWindowEnabled(about)) {
                 return;  // the message box is still closing
             }
-            SendKey(VK_ESCAPE, false);
+            zarnetcalc::win32::PressKey(VK_ESCAPE, false, false);
             Next(Step::Done);
             return;
         case Step::Done:

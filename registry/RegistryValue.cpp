@@ -1,0 +1,49 @@
+// Reading one registry value whole through the registry functions, for every reader of the
+// component; what a value means is the reader's.
+#include "registry/RegistryValue.h"
+
+namespace zarnetcalc::registry {
+
+LONG ReadRegistryValue(HKEY root, const std::string& key, const std::string& name, REGSAM access,
+                       RegistryValue& value) {
+    value = RegistryValue{};
+    if (key.find('\0') != std::string::npos || name.find('\0') != std::string::npos) {
+        return ERROR_FILE_NOT_FOUND;  // the registry would see a shorter name
+    }
+    UniqueKey handle;
+    if (const LONG r = RegOpenKeyExA(root, key.c_str(), 0, access, handle.Put());
+        r != ERROR_SUCCESS) {
+        return r;
+    }
+    value.data.assign(1024, 0);
+    DWORD size = 1024;
+    LONG r = RegQueryValueExA(handle.Get(), name.c_str(), nullptr, &value.type, value.data.data(),
+                              &size);
+    for (int tries = 0; r == ERROR_MORE_DATA && tries < 4; ++tries) {
+        value.data.assign(size, 0);
+        r = RegQueryValueExA(handle.Get(), name.c_str(), nullptr, &value.type, value.data.data(),
+                             &size);
+    }
+    value.data.resize(r == ERROR_SUCCESS ? size : 0);
+    return r;
+}
+
+LONG ReadRegistryText(HKEY root, const std::string& key, const std::string& name,
+                      std::string& text) {
+    text.clear();
+    RegistryValue value;
+    const LONG r = ReadRegistryValue(root, key, name, KEY_QUERY_VALUE, value);
+    if (r != ERROR_SUCCESS) {
+        return r;
+    }
+    if (value.type != REG_SZ) {
+        return ERROR_INVALID_DATA;
+    }
+    text.assign(value.data.begin(), value.data.end());
+    while (!text.empty() && text.back() == '\0') {
+        text.pop_back();
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace zarnetcalc::registry
