@@ -3,6 +3,9 @@
 #pragma once
 
 #include <array>
+#include <string_view>
+
+#include "zarnetcalc/ControlNames.h"
 
 namespace zarnetcalc::forms::about_layout {
 
@@ -30,6 +33,16 @@ inline constexpr std::array<ControlDef, 5> kControls{{
     {Role::Notice, Kind::Label, "Label1(1)", "Copyright \u00a9 Zarnet. All rights reserved.", 240,
      1080, 3732, 252},
 }};
+
+constexpr bool NamesArePublished() {
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (std::string_view(kControls[i].name) != controls::kAboutControls[i]) {
+            return false;
+        }
+    }
+    return kControls.size() == controls::kAboutControls.size();
+}
+static_assert(NamesArePublished(), "the objectNames of zarnetcalc/ControlNames.h are this table's");
 
 struct LineDef {
     int x1, y1, x2, y2;  // twips

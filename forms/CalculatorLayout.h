@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
+#include <string_view>
+
+#include "zarnetcalc/ControlNames.h"
 
 namespace zarnetcalc::forms::layout {
 
@@ -88,13 +90,39 @@ inline constexpr std::array<ControlDef, 32> kControls{{
     {R::Display, K::Label, "txtDisplay", -1, "", "Display", 120, 120, 2292, 492, 23},
 }};
 
-// The objectName of a control: "cmdKeypad(3)" for an element of a control array, else its name.
-inline std::string ControlName(const ControlDef& def) {
-    std::string name = def.name;
-    if (def.index >= 0) {
-        name.append("(").append(std::to_string(def.index)).append(")");
+// Whether objectName is the name of this row: "cmdKeypad(3)" for an element of a control array,
+// else the plain name.
+constexpr bool IsNamed(const ControlDef& def, std::string_view objectName) {
+    const std::string_view name = def.name;
+    if (objectName.substr(0, name.size()) != name) {
+        return false;
     }
-    return name;
+    std::string_view rest = objectName.substr(name.size());
+    if (def.index < 0) {
+        return rest.empty();
+    }
+    if (rest.size() < 3 || rest.front() != '(' || rest.back() != ')') {
+        return false;
+    }
+    int index = 0;
+    for (const char c : rest.substr(1, rest.size() - 2)) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        index = index * 10 + (c - '0');
+    }
+    return index == def.index;
 }
+
+// The published objectNames (zarnetcalc/ControlNames.h) are this table's, place by place.
+constexpr bool NamesArePublished() {
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (!IsNamed(kControls[i], controls::kCalculatorControls[i])) {
+            return false;
+        }
+    }
+    return kControls.size() == controls::kCalculatorControls.size();
+}
+static_assert(NamesArePublished());
 
 }  // namespace zarnetcalc::forms::layout

@@ -9,7 +9,7 @@ zc_install_missing
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --parallel "$(nproc)" --target zarnetcalc-demo
-demo="$build/demo/zarnetcalc-demo"
+demo="$build/demo/qt/zarnetcalc-demo"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: running a scripted example on the offscreen platform instead."
     QT_QPA_PLATFORM=offscreen exec "$demo" --keys "1 2 + 3 = Close"

@@ -10,14 +10,14 @@
 #include "common/win32/Input.h"
 #include "common/win32/WideText.h"
 #include "demo/SampleHost.h"
-#include "forms/win32/ControlNames.h"
+#include "zarnetcalc/ControlNames.h"
 
 namespace zarnetcalc::demo {
 
 namespace {
 
-using forms::win32::CalculatorControlId;
-using forms::win32::kCalculatorClass;
+using controls::CalculatorControlId;
+using controls::kCalculatorClass;
 using zarnetcalc::win32::ClickAt;
 using zarnetcalc::win32::PressKey;
 using zarnetcalc::win32::WindowText;

@@ -52,7 +52,8 @@ const ControlTextTable& Texts() {
         ControlTextTable table;
         for (std::size_t i = 0; i < table.size(); ++i) {
             const ControlDef& def = layout::kControls[i];
-            table[i] = {QString::fromStdString(layout::ControlName(def)),
+            table[i] = {QString::fromUtf8(controls::kCalculatorControls[i].data(),
+                                          qsizetype(controls::kCalculatorControls[i].size())),
                         QString::fromLatin1(def.caption), QString::fromLatin1(def.accessibleName)};
         }
         return table;

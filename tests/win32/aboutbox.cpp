@@ -16,14 +16,14 @@
 #include <string>
 
 #include "common/win32/Input.h"
-#include "forms/win32/ControlNames.h"
 #include "forms/win32/DialogWindow.h"
 #include "forms/win32/frmAbout.h"
+#include "zarnetcalc/ControlNames.h"
 
 namespace {
 
-using zarnetcalc::forms::win32::AboutControlId;
-using zarnetcalc::forms::win32::kAboutClass;
+using zarnetcalc::controls::AboutControlId;
+using zarnetcalc::controls::kAboutClass;
 using zarnetcalc::forms::win32::WindowText;
 
 constexpr DWORD kTimeoutMs = 20000;
