@@ -7,8 +7,10 @@
 
 namespace zarnetcalc::demo {
 
-std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args, int& status) {
+std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args,
+                                            const char* synopsis, const char* note, int& status) {
     HostOptions options;
+    bool help = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         // "--name VALUE" or "--name=VALUE"; an empty value when VALUE is missing.
@@ -23,7 +25,7 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args
             return i + 1 < args.size() ? args[++i] : std::string();
         };
         if (arg == "--help" || arg == "-h") {
-            options.help = true;
+            help = true;
         } else if (arg == "--keys" && i + 1 >= args.size()) {
             status = Fail(2, "--keys needs a SCRIPT");
             return std::nullopt;
@@ -39,8 +41,12 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args
             options.others.push_back(i);
         }
     }
-    if (options.help) {
-        return options;
+    if (help) {
+        std::fputs(synopsis, stdout);
+        std::fputs(kScriptUsage, stdout);
+        std::fputs(note, stdout);
+        status = 0;
+        return std::nullopt;
     }
     if (!options.screenshot.empty() && !options.keys) {
         status = Fail(2, "--screenshot needs --keys");

@@ -15,14 +15,15 @@ namespace zarnetcalc::demo {
 struct HostOptions {
     std::optional<std::string> keys;  // --keys SCRIPT (UTF-8)
     std::string screenshot;           // --screenshot FILE.png, "" for none
-    bool help = false;
     ParsedScript script;              // the --keys script, read before anything is shown
     std::vector<std::size_t> others;  // places in args of arguments that are no option of ours
 };
 
-// Reads the command line (args[0] is the program). Nothing on a mistake in our own options, after
-// saying what it is; status is then the exit status.
-std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args, int& status);
+// Reads the command line (args[0] is the program). Nothing, with status the exit status, after
+// --help (the usage between the platform's synopsis and note is printed) or a mistake in our own
+// options (said on standard error).
+std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args,
+                                            const char* synopsis, const char* note, int& status);
 
 // Prints "zarnetcalc-demo: MESSAGEDETAIL" on standard error and returns status.
 int Fail(int status, std::string_view message, std::string_view detail = {});

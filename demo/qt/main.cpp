@@ -55,16 +55,10 @@ int RunScript(zarnetcalc::demo::HostWindow& window, zarnetcalc::demo::ScriptPlay
 
 int main(int argc, char** argv) {
     int status = 0;
-    std::optional<zarnetcalc::demo::HostOptions> options =
-        zarnetcalc::demo::ParseHostOptions(std::vector<std::string>(argv, argv + argc), status);
+    std::optional<zarnetcalc::demo::HostOptions> options = zarnetcalc::demo::ParseHostOptions(
+        std::vector<std::string>(argv, argv + argc), kSynopsis, kPlatformNote, status);
     if (!options)
         return status;
-    if (options->help) {
-        std::fputs(kSynopsis, stdout);
-        std::fputs(zarnetcalc::demo::kScriptUsage, stdout);
-        std::fputs(kPlatformNote, stdout);
-        return 0;
-    }
     // Arguments that are not ours are left for Qt, which removes the ones it knows.
     std::vector<char*> qtArgs{argv[0]};
     bool platformGiven = false;

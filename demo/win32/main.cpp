@@ -86,15 +86,9 @@ int main() {
 
     int status = 0;
     std::optional<zarnetcalc::demo::HostOptions> options =
-        zarnetcalc::demo::ParseHostOptions(args, status);
+        zarnetcalc::demo::ParseHostOptions(args, kSynopsis, kPlatformNote, status);
     if (!options) {
         return status;
-    }
-    if (options->help) {
-        std::fputs(kSynopsis, stdout);
-        std::fputs(zarnetcalc::demo::kScriptUsage, stdout);
-        std::fputs(kPlatformNote, stdout);
-        return 0;
     }
     if (!options->others.empty()) {
         return Fail(2, "unknown option: ", args[options->others.front()]);
