@@ -158,15 +158,98 @@ LONG RemoveFrom(HKEY root) {
     return worst;
 }
 
-LONG WriteTo(HKEY root, const std::vector<Value>& values) {
+// What registration changed in one store, so that a registration it could not finish is taken
+// back and the store is left as it was: the keys it made (the topmost of each path that was not
+// there), and every value it wrote over, as it was.
+class Undo {
+  public:
+    explicit Undo(HKEY root) : root_(root) {}
+
+    // Before key is created: notes the first part of its path that is not there yet.
+    void BeforeCreating(const std::string& key) {
+        for (std::size_t cut = 0; cut != std::string::npos;) {
+            cut = key.find('\\', cut + 1);
+            const std::string part = key.substr(0, cut);
+            if (UnderMade(part)) {
+                return;
+            }
+            UniqueKey handle;
+            if (RegOpenKeyExA(root_, part.c_str(), 0, KEY_QUERY_VALUE, handle.Put()) ==
+                ERROR_FILE_NOT_FOUND) {
+                made_.push_back(part);
+                return;
+            }
+        }
+    }
+    // Before a value is written: keeps what it held, unless it lies in a key registration made.
+    void BeforeWriting(const std::string& key, const std::string& name) {
+        if (UnderMade(key)) {
+            return;
+        }
+        Prior prior{key, name, {}, false};
+        prior.existed =
+            ReadRegistryValue(root_, key, name, KEY_QUERY_VALUE, prior.value) == ERROR_SUCCESS;
+        priors_.push_back(std::move(prior));
+    }
+    // Puts back the values, then removes the keys made; ERROR_SUCCESS or the first failure.
+    LONG Rollback() {
+        LONG first = ERROR_SUCCESS;
+        auto note = [&first](LONG r) {
+            if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND && first == ERROR_SUCCESS) {
+                first = r;
+            }
+        };
+        for (auto p = priors_.rbegin(); p != priors_.rend(); ++p) {
+            UniqueKey handle;
+            LONG r = RegOpenKeyExA(root_, p->key.c_str(), 0, KEY_SET_VALUE, handle.Put());
+            if (r == ERROR_SUCCESS) {
+                r = p->existed ? RegSetValueExA(handle.Get(), p->name.c_str(), 0, p->value.type,
+                                                p->value.data.data(),
+                                                static_cast<DWORD>(p->value.data.size()))
+                               : RegDeleteValueA(handle.Get(), p->name.c_str());
+            }
+            note(r);
+        }
+        for (auto key = made_.rbegin(); key != made_.rend(); ++key) {
+            note(RegDeleteTreeA(root_, key->c_str()));
+        }
+        return first;
+    }
+
+  private:
+    struct Prior {
+        std::string key;
+        std::string name;
+        RegistryValue value;
+        bool existed;
+    };
+    bool UnderMade(const std::string& key) const {
+        for (const std::string& made : made_) {
+            if (SameText(key.substr(0, made.size()), made) &&
+                (key.size() == made.size() || key[made.size()] == '\\')) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    HKEY root_;
+    std::vector<std::string> made_;
+    std::vector<Prior> priors_;
+};
+
+// Writes every value into one store, noting in undo what it changes.
+LONG WriteTo(HKEY root, const std::vector<Value>& values, Undo& undo) {
     for (const Value& v : values) {
+        const std::string key = kClasses + v.key;
+        undo.BeforeCreating(key);
         UniqueKey handle;
-        LONG r =
-            RegCreateKeyExA(root, (kClasses + v.key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_WRITE, nullptr, handle.Put(), nullptr);
+        LONG r = RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                                 nullptr, handle.Put(), nullptr);
         if (r != ERROR_SUCCESS) {
             return r;
         }
+        undo.BeforeWriting(key, v.name);
         // A text value is stored with its terminating NUL.
         r = RegSetValueExA(handle.Get(), v.name.c_str(), 0, REG_SZ,
                            reinterpret_cast<const BYTE*>(v.text.c_str()),
@@ -191,7 +274,8 @@ HRESULT RegisterServer() {
         const auto values = Values(path);
         std::string failures;
         for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-            const LONG r = WriteTo(root, values);
+            Undo undo(root);
+            const LONG r = WriteTo(root, values, undo);
             if (r == ERROR_SUCCESS) {
                 // A copy left in the user's store would shadow the machine's in the merged view.
                 if (root == HKEY_LOCAL_MACHINE) {
@@ -199,8 +283,12 @@ HRESULT RegisterServer() {
                 }
                 return S_OK;
             }
-            RemoveFrom(root);  // nothing half-written stays behind
             failures += Failure(root, r);
+            // All or nothing in each store: what was written is taken back.
+            if (const LONG back = undo.Rollback(); back != ERROR_SUCCESS) {
+                failures +=
+                    " What was written there could not all be taken back:" + Failure(root, back);
+            }
         }
         return ReportError(SELFREG_E_CLASS,
                            "DllRegisterServer: neither classes store could be written." + failures);

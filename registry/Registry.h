@@ -51,6 +51,7 @@ inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;  // no such key or value
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;   // the store may not be written (or read)
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;  // not an open key
 inline constexpr LONG ERROR_INVALID_DATA = 13;   // a value of the wrong kind
+inline constexpr LONG ERROR_OUTOFMEMORY = 14;    // no handle left to give
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;     // the buffer is too small; the size is set
 inline constexpr LONG ERROR_BADDB = 1009;        // the store file cannot be parsed

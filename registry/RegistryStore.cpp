@@ -1,49 +1,53 @@
 // The registry functions of Registry.h over two text files, one per root, in the .reg format that
-// regedit exports (files, format and rules in README). On Windows advapi32 is used instead.
+// regedit exports (RegText.h; files, format and rules in README): the files, the writers' lock,
+// the last read of each file, and the handles. On Windows advapi32 is used instead.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QLockFile>
-#include <QSaveFile>
 #include <QSet>
 #include <QString>
-#include <QStringDecoder>
-#include <QtEndian>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
-#include <deque>
+#include <chrono>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
+#include "registry/RegText.h"
 #include "registry/Registry.h"
 
 namespace zarnetcalc::registry {
 namespace {
 
+using text::Section;
+
 enum class Root { Machine, User, Classes };
 
 // Rights that change a key (with create link, write DAC, write owner): they need a writable store.
 constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | 0x000C0020;
-constexpr DWORD kRegBinary = 3;  // written "hex:"; types other than text and dword "hex(N):"
-const QByteArray kHeader = "Windows Registry Editor Version 5.00";
 
-std::optional<QString> Utf8(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder(bytes);
-    return decoder.hasError() ? std::nullopt : std::optional<QString>(std::move(text));
+// How long a writer waits for another process's write; each write takes milliseconds, so this
+// is reached only when a writer is stuck.
+constexpr std::chrono::seconds kLockWait{20};
+
+std::optional<QString> Utf8Text(const char* text) {
+    const QByteArray bytes(text == nullptr ? "" : text);
+    const QString decoded = QString::fromUtf8(bytes);
+    return decoded.toUtf8() == bytes ? std::optional<QString>(decoded) : std::nullopt;
 }
 
 // A caller's name: UTF-8 text without line breaks (a store line cannot hold one); null is "".
 std::optional<QString> NameText(const char* text) {
-    std::optional<QString> name = Utf8(text == nullptr ? "" : text);
+    std::optional<QString> name = Utf8Text(text);
     return name && !name->contains(u'\n') && !name->contains(u'\r') ? name : std::nullopt;
 }
 
@@ -51,206 +55,199 @@ QString Join(const QString& key, const QString& sub) {
     return key.isEmpty() ? sub : sub.isEmpty() ? key : key + u'\\' + sub;
 }
 
-// ---- one store file ----------------------------------------------------------------------
+// ---- one store file, as read --------------------------------------------------------------
 
-struct Value {
-    DWORD type;
-    QByteArray data;
-};
-
-// A key with a section of its own: its sections (line ranges, with the blank line before a
-// header) and the lines of its values. Keys above it are there through it.
-struct Key {
+// A value found in a store: its lines [begin, end), its name as spelled there, what it holds.
+struct Found {
+    qsizetype begin = 0;
+    qsizetype end = 0;
     QString spelling;
-    std::vector<std::pair<int, int>> sections;  // [begin, end): header to last value line
-    QHash<QString, int> values;                 // folded name -> line
+    text::Value value;
 };
 
-// A store file as read: its lines as they are (views into the file or into lines added since),
-// and the keys they hold. Values are decoded from their line when asked for.
 struct Store {
-    QString file;  // where it is written (a symlink's target)
+    QString named;  // where the environment puts it
+    QString file;   // where it is written (a symlink's target)
     bool exists = false;
-    QByteArray bytes;
-    std::deque<QByteArray> added;
-    std::vector<QByteArrayView> lines;  // without their '\n'
-    bool finalNewline = true;
-    QHash<QString, Key> keys;  // by folded path
+    QByteArray raw;  // the file's bytes
+    text::Encoding encoding = text::Encoding::Utf8;
+    QByteArray text;  // as UTF-8 (the same bytes for a UTF-8 file)
+    text::Index index;
 
-    QByteArrayView Add(QByteArray line) { return added.emplace_back(std::move(line)); }
+    // The sections of a key (folded path), in file order.
+    std::vector<Section> SectionsOf(const QString& key) const {
+        std::vector<Section> found;
+        const std::uint64_t hash = text::KeyHash(key);
+        auto it = std::lower_bound(index.sections.begin(), index.sections.end(), hash,
+                                   [](const Section& s, std::uint64_t h) { return s.keyHash < h; });
+        for (; it != index.sections.end() && it->keyHash == hash; ++it) {
+            if (text::Fold(text::SectionPath(text, *it)) == key)
+                found.push_back(*it);
+        }
+        return found;
+    }
+    // A key's spelling as the store has it: from its own section, or from the section of a
+    // key below it; "" when it is not there.
+    QString Spelling(const QString& key) const {
+        if (const std::vector<Section> own = SectionsOf(key); !own.empty())
+            return text::SectionPath(text, own.front());
+        const std::uint64_t hash = text::KeyHash(key);
+        const auto it =
+            std::lower_bound(index.above.begin(), index.above.end(), hash,
+                             [](const auto& a, std::uint64_t h) { return a.first < h; });
+        if (it == index.above.end() || it->first != hash)
+            return {};
+        const QString below = text::SectionPath(text, Section{0, it->second, it->second});
+        const QString spelled = below.section(u'\\', 0, int(key.count(u'\\')));
+        return text::Fold(spelled) == key ? spelled : QString();
+    }
     // A key is there with a section of its own or through a subkey's.
     bool Exists(const QString& key) const { return key.isEmpty() || !Spelling(key).isEmpty(); }
-    QString Spelling(const QString& key) const {
-        const auto k = keys.constFind(key);
-        if (k != keys.cend())
-            return k->spelling;
-        const QString below = key + u'\\';
-        for (auto sub = keys.cbegin(); sub != keys.cend(); ++sub) {
-            if (sub.key().startsWith(below))
-                return sub->spelling.section(u'\\', 0, int(key.count(u'\\')));
+
+    // The value of that name (any spelling) in a key's sections.
+    std::optional<Found> FindValue(const QString& key, const QString& name) const {
+        const QString folded = text::Fold(name);
+        for (const Section& s : SectionsOf(key)) {
+            for (qsizetype at = text::SectionHeader(text, s).next; at < qsizetype(s.end);) {
+                const text::Line line = text::LineAt(text, at);
+                const QByteArrayView t = text::Content(text, line);
+                if (t.isEmpty() || t.startsWith(';')) {
+                    at = line.next;
+                    continue;
+                }
+                std::optional<text::ValueLine> v = text::ParseValueLine(text, line);
+                if (!v)
+                    return std::nullopt;  // not in an indexed store
+                const QString spelling = QString::fromUtf8(v->name);
+                if (text::Fold(spelling) == folded)
+                    return Found{line.begin, v->end, spelling, std::move(v->value)};
+                at = v->end;
+            }
         }
-        return {};
+        return std::nullopt;
     }
-    int Find(const QString& key, const QString& name) const {  // the value's line, or -1
-        const auto k = keys.constFind(key);
-        return k == keys.cend() ? -1 : k->values.value(name.toCaseFolded(), -1);
+    std::size_t ValueCount(const QString& key) const {
+        std::size_t count = 0;
+        for (const Section& s : SectionsOf(key)) {
+            for (qsizetype at = text::SectionHeader(text, s).next; at < qsizetype(s.end);) {
+                const text::Line line = text::LineAt(text, at);
+                const QByteArrayView t = text::Content(text, line);
+                if (t.isEmpty() || t.startsWith(';')) {
+                    at = line.next;
+                } else {
+                    at = text::ParseValueLine(text, line)->end;
+                    ++count;
+                }
+            }
+        }
+        return count;
+    }
+    // Every section of a key and of the keys below it, and the names of its direct subkeys.
+    std::vector<Section> Tree(const QString& key, QSet<QString>* subKeys = nullptr) const {
+        std::vector<Section> found;
+        const QString below = key.isEmpty() ? QString() : key + u'\\';
+        for (const Section& s : index.sections) {
+            const QString path = text::Fold(text::SectionPath(text, s));
+            if (path == key) {
+                found.push_back(s);
+            } else if (path.size() > below.size() && path.startsWith(below)) {
+                found.push_back(s);
+                if (subKeys != nullptr)
+                    subKeys->insert(path.mid(below.size()).section(u'\\', 0, 0));
+            }
+        }
+        return found;
     }
 };
 
-QByteArray Quoted(const QString& text) {
-    QByteArray out = text.toUtf8();
-    return '"' + out.replace('\\', "\\\\").replace('"', "\\\"") + '"';
-}
+// ---- edits: whole lines replaced, removed or added, written out in one pass ---------------
 
-// The quoted text at line[pos]; pos ends past its closing quote. \\ and \" are the only escapes.
-std::optional<QByteArray> ReadQuoted(QByteArrayView line, qsizetype& pos) {
-    QByteArray out;
-    for (++pos; pos < line.size() && line[pos] != '"'; ++pos) {
-        if (line[pos] == '\\' && ++pos < line.size() && line[pos] != '\\' && line[pos] != '"')
-            return std::nullopt;
-        if (pos < line.size())
-            out += line[pos];
+class Edits {
+  public:
+    explicit Edits(const Store& s) : s_(s) {}
+
+    void Replace(qsizetype begin, qsizetype end, QByteArray lines) {
+        splices_.push_back({begin, end, std::move(lines), Kind::Replace});
     }
-    return pos++ < line.size() ? std::optional<QByteArray>(out) : std::nullopt;
-}
-
-std::optional<DWORD> HexNumber(QByteArrayView digits) {  // one to eight hex digits, nothing else
-    DWORD n = 0;
-    const char* end = digits.data() + digits.size();
-    const auto [stop, error] = std::from_chars(digits.data(), end, n, 16);
-    if (digits.isEmpty() || digits.size() > 8 || error != std::errc() || stop != end)
-        return std::nullopt;
-    return n;
-}
-
-// The data after '=': "text", dword:0000002a, hex:de,ad or hex(N):de,ad (blanks allowed).
-std::optional<Value> ParseData(QByteArrayView data) {
-    qsizetype pos = 0;
-    if (data.startsWith('"')) {
-        const std::optional<QByteArray> text = ReadQuoted(data, pos);
-        if (!text || !data.sliced(pos).trimmed().isEmpty())
-            return std::nullopt;
-        return Value{REG_SZ, *text + '\0'};
+    void Remove(qsizetype begin, qsizetype end) {
+        splices_.push_back({begin, end, {}, Kind::Remove});
     }
-    const qsizetype colon = data.indexOf(':');
-    const QByteArrayView kind = data.first(std::max<qsizetype>(colon, 0));
-    QByteArrayView rest = data.sliced(colon + 1).trimmed();
-    const auto is = [&](QByteArrayView word) {
-        return kind.compare(word, Qt::CaseInsensitive) == 0;
-    };
-    std::optional<DWORD> type = is("hex") ? std::optional<DWORD>(kRegBinary) : std::nullopt;
-    if (kind.size() > 5 && kind.first(4).compare("hex(", Qt::CaseInsensitive) == 0 &&
-        kind.endsWith(')'))
-        type = HexNumber(kind.sliced(4, kind.size() - 5));
-    Value v{type.value_or(REG_DWORD), {}};
-    if (is("dword")) {
-        const std::optional<DWORD> n = HexNumber(rest);
-        v.data.resize(4);
-        qToLittleEndian<quint32>(n.value_or(0), v.data.data());
-        return n ? std::optional<Value>(v) : std::nullopt;
+    // Before the line that starts at `at`, or after the last line when `at` is the end.
+    void Insert(qsizetype at, QByteArray lines) {
+        splices_.push_back({at, at, std::move(lines), Kind::Insert});
     }
-    v.data.reserve(rest.size() / 3 + 1);
-    while (!rest.isEmpty()) {  // pairs of hex digits between commas
-        const qsizetype comma = rest.indexOf(',');
-        const QByteArrayView pair = rest.first(comma < 0 ? rest.size() : comma).trimmed();
-        const std::optional<DWORD> byte = pair.size() == 2 ? HexNumber(pair) : std::nullopt;
-        if (!byte || (comma >= 0 && comma + 1 == rest.size()))
-            return std::nullopt;
-        v.data += char(*byte);
-        rest = rest.sliced(comma < 0 ? rest.size() : comma + 1);
+    // A new section at the end of the file, after a blank line that belongs to it; a file with
+    // nothing in it yet gets the header first.
+    void AppendSection(const QString& path, std::optional<QByteArray> value = std::nullopt) {
+        QByteArray lines = s_.text.isEmpty() ? text::kHeader + s_.index.newline : QByteArray();
+        lines += s_.index.newline + text::FormatSectionHeader(path);
+        if (value)
+            lines += s_.index.newline + *value;
+        Insert(s_.text.size(), lines);
     }
-    return type ? std::optional<Value>(v) : std::nullopt;
-}
+    bool Empty() const { return splices_.empty(); }
 
-QByteArray ValueLine(const QString& name, DWORD type, const QByteArray& data) {
-    const QByteArray line = (name.isEmpty() ? QByteArray("@") : Quoted(name)) + '=';
-    // Quoted when it is NUL-terminated UTF-8 with no other NUL and no line break.
-    const std::optional<QString> text = type == REG_SZ && data.endsWith('\0')
-                                            ? Utf8(QByteArrayView(data).chopped(1))
-                                            : std::nullopt;
-    if (text && !text->contains(QChar(0)) && !text->contains(u'\n') && !text->contains(u'\r'))
-        return line + Quoted(*text);
-    if (type == REG_DWORD && data.size() == 4) {
-        return line + "dword:" +
-               QByteArray::number(qFromLittleEndian<quint32>(data.constData()), 16)
-                   .rightJustified(8, '0');
-    }
-    return line + (type == kRegBinary ? "hex:" : "hex(" + QByteArray::number(type, 16) + "):") +
-           data.toHex(',');
-}
-
-// A line's content: without blanks around it, a CRLF line's '\r' or the file's byte order mark.
-QByteArrayView Content(const Store& s, int i) {
-    const QByteArrayView t = s.lines[std::size_t(i)];
-    return (i == 0 && t.startsWith("\xEF\xBB\xBF") ? t.sliced(3) : t).trimmed();
-}
-
-// A value line: "name"=data or @=data for the default value.
-std::optional<std::pair<QByteArray, Value>> ParseValueLine(QByteArrayView t) {
-    qsizetype pos = t.startsWith('@') ? 1 : 0;
-    const std::optional<QByteArray> name = pos == 1            ? QByteArray()
-                                           : t.startsWith('"') ? ReadQuoted(t, pos)
-                                                               : std::nullopt;
-    const QByteArrayView rest = name ? t.sliced(pos).trimmed() : QByteArrayView();
-    const std::optional<Value> value =
-        rest.startsWith('=') ? ParseData(rest.sliced(1).trimmed()) : std::nullopt;
-    if (!value)
-        return std::nullopt;
-    return std::pair{*name, *value};
-}
-
-// Reads the lines of a store file; ERROR_BADDB when any line is not of the format.
-LONG Parse(Store& s) {
-    if (!Utf8(s.bytes) || s.bytes.contains('\0'))
-        return ERROR_BADDB;
-    for (qsizetype at = 0, nl; at < s.bytes.size(); at = nl + 1) {
-        nl = s.bytes.indexOf('\n', at);
-        nl = nl < 0 ? s.bytes.size() : nl;
-        s.lines.push_back(QByteArrayView(s.bytes).sliced(at, nl - at));
-    }
-    s.finalNewline = s.bytes.isEmpty() || s.bytes.endsWith('\n');
-    Key* key = nullptr;  // of the last section
-    for (int i = 0; i < int(s.lines.size()); ++i) {
-        const QByteArrayView t = Content(s, i);
-        if (t.isEmpty() || t.startsWith(';') || (i == 0 && t == kHeader))
-            continue;
-        if (t.startsWith('[') && t.endsWith(']')) {
-            const QString path = QString::fromUtf8(t.sliced(1, t.size() - 2));
-            if (!path.isEmpty() && path.split(u'\\').contains(QString()))
-                return ERROR_BADDB;
-            key = &s.keys[path.toCaseFolded()];
-            if (key->sections.empty())
-                key->spelling = path;
-            const bool blankBefore = i > 0 && s.lines[std::size_t(i - 1)].trimmed().isEmpty();
-            key->sections.emplace_back(blankBefore ? i - 1 : i, i + 1);
-            continue;
+    QByteArray Apply() const {
+        const QByteArray& t = s_.text;
+        const QByteArray& nl = s_.index.newline;
+        std::vector<Splice> ordered = splices_;
+        std::stable_sort(ordered.begin(), ordered.end(),
+                         [](const Splice& a, const Splice& b) { return a.begin < b.begin; });
+        QByteArray out;
+        out.reserve(t.size() + 256);
+        qsizetype at = 0;
+        const bool endsInNewline = t.isEmpty() || t.endsWith('\n');
+        for (const Splice& sp : ordered) {
+            out.append(QByteArrayView(t).sliced(at, sp.begin - at));
+            switch (sp.kind) {
+                case Kind::Replace:
+                    out += sp.lines;
+                    if (sp.end > sp.begin && t[sp.end - 1] == '\n')
+                        out += nl;
+                    break;
+                case Kind::Remove:
+                    // The last lines of a file without a final line end take the line end of
+                    // the line before them along.
+                    if (sp.end == t.size() && !endsInNewline && out.endsWith('\n')) {
+                        out.chop(out.endsWith("\r\n") ? 2 : 1);
+                    }
+                    break;
+                case Kind::Insert:
+                    if (sp.begin == t.size() && !endsInNewline)
+                        out += nl + sp.lines;
+                    else
+                        out += sp.lines + nl;
+                    break;
+            }
+            at = sp.end;
         }
-        const auto value = ParseValueLine(t);
-        if (!value || key == nullptr)
-            return ERROR_BADDB;
-        const QString folded = QString::fromUtf8(value->first).toCaseFolded();
-        if (key->values.contains(folded))
-            return ERROR_BADDB;  // a value is named once in its key
-        key->values.insert(folded, i);
-        key->sections.back().second = i + 1;
+        out.append(QByteArrayView(t).sliced(at));
+        return out;
     }
-    return ERROR_SUCCESS;
-}
 
-QByteArray Serialize(const Store& s) {
-    QByteArray out;
-    for (const QByteArrayView line : s.lines) out.append(line).append('\n');
-    if (!s.finalNewline)
-        out.chop(1);
-    return out;
-}
+  private:
+    enum class Kind { Replace, Remove, Insert };
+    struct Splice {
+        qsizetype begin;
+        qsizetype end;
+        QByteArray lines;
+        Kind kind;
+    };
+    const Store& s_;
+    std::vector<Splice> splices_;
+};
 
-// A new key's section at the end of the file, after a blank line that belongs to it.
-void AppendSection(Store& s, const QString& path) {
-    if (s.lines.empty())
-        s.lines.push_back(kHeader);
-    s.lines.push_back({});
-    s.lines.push_back(s.Add('[' + path.toUtf8() + ']'));
+// Nothing but the header and blank lines: a store that holds nothing (written as an empty file,
+// so that a store that was empty before it was written to is empty again once emptied).
+bool HoldsNothing(const QByteArray& t) {
+    for (qsizetype at = 0; at < t.size();) {
+        const text::Line line = text::LineAt(t, at);
+        const QByteArrayView c = text::Content(t, line);
+        if (!c.isEmpty() && !(line.begin == 0 && (c == text::kHeader || c == "REGEDIT4")))
+            return false;
+        at = line.next;
+    }
+    return true;
 }
 
 // ---- the files ---------------------------------------------------------------------------
@@ -297,27 +294,48 @@ bool Writable(const QString& file) {
     }
 }
 
-// The last parse of each store file. Reading a key (open, query, close) reads the file each
-// time but parses it once: bytes equal to the last parse's are that parse. (File times are too
-// coarse to tell quick rewrites apart; the bytes are not.)
-struct Parsed {
-    QString path;
-    Store store;
-};
-std::mutex parsedMutex;
-std::optional<Parsed> parsed[2];
+// Whether the file holds exactly these bytes, read a block at a time (no second copy).
+bool FileHolds(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly) || f.size() != bytes.size())
+        return false;
+    QByteArray block(qsizetype(1) << 20, Qt::Uninitialized);
+    for (qsizetype at = 0;;) {
+        const qint64 n = f.read(block.data(), block.size());
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return at == bytes.size();
+        if (at + n > bytes.size() ||
+            QByteArrayView(block).first(n) != QByteArrayView(bytes).sliced(at, n))
+            return false;
+        at += n;
+    }
+}
 
-enum class Reuse { LastParse, Never };
+// The last read of each store file. Reading a key (open, query, close) reads the file each time
+// but indexes it once: bytes equal to the last read's are that read. (File times are too coarse
+// to tell quick rewrites apart; the bytes are not.)
+std::mutex lastMutex;
+std::shared_ptr<const Store> last[2];
 
-// Reads the store of root (Machine or User): one parse, or none when the file holds what it held
-// at the last parse and reuse is allowed (never for the read a write is based on). A missing file
-// is an empty store.
-LONG Load(Root root, Store& s, Reuse reuse = Reuse::Never) {
-    s = Store{};
-    s.file = StorePath(root);
-    const QByteArray path = QFile::encodeName(s.file);
+LONG Index(Store& s) {
+    const std::optional<QByteArray> decoded = text::Decode(s.raw, s.encoding);
+    if (!decoded)
+        return ERROR_BADDB;
+    s.text = *decoded;
+    return text::BuildIndex(s.text, s.index);
+}
+
+// Reads the store of root (Machine or User), indexed; a missing file is an empty store.
+LONG Load(Root root, std::shared_ptr<const Store>& out) {
+    auto s = std::make_shared<Store>();
+    s->named = StorePath(root);
+    s->file = s->named;
+    const QByteArray path = QFile::encodeName(s->file);
     struct stat st {};
     if (::stat(path.constData(), &st) != 0) {
+        out = std::move(s);
         if (errno == ENOENT || errno == ENOTDIR)
             return ERROR_SUCCESS;
         return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_CANTREAD;  // a symlink loop, say
@@ -326,77 +344,177 @@ LONG Load(Root root, Store& s, Reuse reuse = Reuse::Never) {
         return ERROR_BADDB;  // a folder or a pipe is no store (and a pipe would block)
     if (!Permits(path, st, false))
         return ERROR_ACCESS_DENIED;
-    QFile f(s.file);
-    s.bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    s->file = QFileInfo(s->file).canonicalFilePath();  // a symlink is written through
+    {
+        std::shared_ptr<const Store> previous;
+        {
+            std::lock_guard guard(lastMutex);
+            previous = last[root == Root::Machine ? 0 : 1];
+        }
+        if (previous && previous->named == s->named && previous->file == s->file &&
+            FileHolds(s->file, previous->raw)) {
+            out = std::move(previous);
+            return ERROR_SUCCESS;
+        }
+    }
+    QFile f(s->file);
+    s->raw = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     if (f.error() != QFileDevice::NoError)
         return ERROR_CANTREAD;
-    s.exists = true;
-    const QString named = s.file;
-    s.file = QFileInfo(s.file).canonicalFilePath();  // a symlink is written through
-    std::optional<Parsed>& last = parsed[root == Root::Machine ? 0 : 1];
-    std::lock_guard guard(parsedMutex);
-    if (reuse == Reuse::LastParse && last && last->path == named && last->store.bytes == s.bytes &&
-        last->store.file == s.file) {
-        s = last->store;
-        return ERROR_SUCCESS;
-    }
-    const LONG r = Parse(s);
-    if (r == ERROR_SUCCESS)
-        last = Parsed{named, s};
-    return r;
+    s->exists = true;
+    if (const LONG r = Index(*s); r != ERROR_SUCCESS)
+        return r;
+    std::lock_guard guard(lastMutex);
+    last[root == Root::Machine ? 0 : 1] = s;
+    out = std::move(s);
+    return ERROR_SUCCESS;
 }
 
-// Lets edit change the lines of root's store once the key path is found there, then writes the
-// whole file atomically. A failure leaves the file as it was; success is reported only once the
-// file is committed.
+// The lock every writer of a store file takes, across processes: flock(2) on a file beside the
+// store, which the system lets go when its holder ends however it ends, so a lock is never
+// stale. The lock file stays.
+class FileLock {
+  public:
+    explicit FileLock(const QString& store) {
+        const QByteArray path = QFile::encodeName(store + QStringLiteral(".lock"));
+        fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd_ < 0)
+            return;
+        // Waiting in short steps: every writer gets its turn between the others' writes.
+        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) ||
+                std::chrono::steady_clock::now() > deadline) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    }
+    ~FileLock() {
+        if (fd_ >= 0)
+            ::close(fd_);  // lets go of the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+  private:
+    int fd_ = -1;
+};
+
+// Writes bytes as the store file at once: a copy beside it (named "<store>.tmp", so that the
+// next writer replaces what a writer killed on the way left), flushed, given the file's owner and
+// permissions, then renamed over it. False, with the store as it was, when any step fails.
+bool WriteWhole(const QString& file, const QByteArray& bytes) {
+    const QByteArray path = QFile::encodeName(file);
+    const QByteArray temporary = path + ".tmp";
+    struct stat st {};
+    const bool had = ::stat(path.constData(), &st) == 0;
+    ::unlink(temporary.constData());
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          had ? (st.st_mode & 07777) : 0644);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (qsizetype at = 0; ok && at < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + at, std::size_t(bytes.size() - at));
+        ok = n > 0 || (n < 0 && errno == EINTR);
+        at += n > 0 ? n : 0;
+    }
+    if (ok && had) {
+        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
+        if (ok && (st.st_uid != geteuid() || st.st_gid != getegid()))
+            (void)::fchown(fd, st.st_uid, st.st_gid);  // where allowed (as root)
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temporary.constData(), path.constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);  // the rename itself on disk
+        ::close(dir);
+    }
+    return true;
+}
+
+// One writer at a time in this process, whichever function writes.
+std::mutex writers;
+
+// Lets edit say which lines of root's store change once the key path is found there, then
+// writes the whole file at once. A failure leaves the file as it was; success is reported only
+// once the file is in place.
 template <typename Edit>
 LONG Modify(Root root, const QString& path, const Edit& edit) {
     if (root == Root::Classes)
         return ERROR_ACCESS_DENIED;  // a read-only view
-    const auto pass = [&](Store& s) {
-        const LONG r = Load(root, s);
-        return r != ERROR_SUCCESS ? r : s.Exists(path.toCaseFolded()) ? edit(s) : ERROR_KEY_DELETED;
+    std::lock_guard guard(writers);
+    const auto pass = [&](const Store& s, Edits& edits) {
+        return s.Exists(path.toCaseFolded()) ? edit(s, edits) : ERROR_KEY_DELETED;
     };
-    static std::mutex mutex;
-    std::lock_guard guard(mutex);
     // A first pass: an unusable store, a failing edit or one that changes nothing leave no trace.
-    Store s;
+    std::shared_ptr<const Store> s;
     LONG r = Load(root, s);
-    if (r == ERROR_SUCCESS && !s.exists && QFileInfo(s.file).isSymLink())
+    if (r == ERROR_SUCCESS && !s->exists && QFileInfo(s->file).isSymLink())
         r = ERROR_CANTWRITE;  // a symlink to nothing: never replace it
-    if (r == ERROR_SUCCESS && !Writable(s.file))
+    if (r == ERROR_SUCCESS && !Writable(s->file))
         r = ERROR_ACCESS_DENIED;
-    const QByteArray before = Serialize(s);
-    if (r != ERROR_SUCCESS || (r = pass(s)) != ERROR_SUCCESS || Serialize(s) == before)
+    if (r != ERROR_SUCCESS)
         return r;
+    {
+        Edits edits(*s);
+        if ((r = pass(*s, edits)) != ERROR_SUCCESS || edits.Empty())
+            return r;
+    }
     // Again under the lock, as another process may have written in between.
-    QLockFile lock(s.file + QStringLiteral(".lock"));
-    if (!QDir().mkpath(QFileInfo(s.file).absolutePath()) || !lock.tryLock(5000))
+    if (!QDir().mkpath(QFileInfo(s->file).absolutePath()))
         return ERROR_CANTWRITE;
-    if ((r = pass(s)) != ERROR_SUCCESS)
+    const FileLock lock(s->file);
+    if (!lock.Held())
+        return ERROR_CANTWRITE;
+    if ((r = Load(root, s)) != ERROR_SUCCESS)
         return r;
-    QSaveFile out(s.file);
-    const QByteArray after = Serialize(s);
-    const bool committed =
-        out.open(QIODevice::WriteOnly) && out.write(after) == after.size() && out.commit();
-    return committed ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    Edits edits(*s);
+    if ((r = pass(*s, edits)) != ERROR_SUCCESS)
+        return r;
+    QByteArray after = edits.Apply();
+    if (after == s->text)
+        return ERROR_SUCCESS;
+    if (HoldsNothing(after))
+        after.clear();
+    auto written = std::make_shared<Store>();
+    written->named = s->named;
+    written->file = s->file;
+    written->exists = true;
+    written->encoding = s->encoding;
+    written->raw = text::Encode(after, s->encoding);
+    if (!WriteWhole(s->file, written->raw))
+        return ERROR_CANTWRITE;
+    if (Index(*written) == ERROR_SUCCESS) {  // the next read finds it read already
+        std::lock_guard lastGuard(lastMutex);
+        last[root == Root::Machine ? 0 : 1] = std::move(written);
+    }
+    return ERROR_SUCCESS;
 }
 
 // Reads the store a key of root lies in (the classes view: the user's Software\Classes first, then
-// the machine's), one parse per file at most; key gets its folded path there. FILE_NOT_FOUND when
-// it is in neither.
-LONG Locate(Root root, const QString& path, Store& s, QString& key) {
+// the machine's); key gets its folded path there. FILE_NOT_FOUND when it is in neither.
+LONG Locate(Root root, const QString& path, std::shared_ptr<const Store>& s, QString& key) {
     const bool classes = root == Root::Classes;
     key = classes ? Join(QStringLiteral("software\\classes"), path.toCaseFolded())
                   : path.toCaseFolded();
     for (const Root store : classes ? std::vector{Root::User, Root::Machine} : std::vector{root}) {
-        if (const LONG r = Load(store, s, Reuse::LastParse); r != ERROR_SUCCESS || s.Exists(key))
+        if (const LONG r = Load(store, s); r != ERROR_SUCCESS || s->Exists(key))
             return r;
     }
     return path.isEmpty() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;  // a root is always there
 }
 
-// ---- handles: never reused; the predefined roots need no opening -------------------------
+// ---- handles: the predefined roots need no opening; numbers of closed handles come back ------
 
 struct OpenKey {
     Root root;
@@ -406,12 +524,22 @@ struct OpenKey {
 
 std::mutex handlesMutex;
 std::map<std::uintptr_t, OpenKey> handles;
-std::uintptr_t nextHandle = 0x1000;  // far below the predefined roots
+std::vector<std::uintptr_t> freeHandles;  // closed, for reuse
+constexpr std::uintptr_t kFirstHandle = 0x1000;
+// The predefined roots are 0x80000000 to 0x80000002; handle numbers stay far below them.
+constexpr std::uintptr_t kHandleLimit = 0x40000000;
 
 HKEY AddHandle(OpenKey key) {
     std::lock_guard guard(handlesMutex);
-    handles.emplace(nextHandle, std::move(key));
-    return reinterpret_cast<HKEY>(nextHandle++);
+    std::uintptr_t number = kFirstHandle + handles.size();
+    if (!freeHandles.empty()) {
+        number = freeHandles.back();
+        freeHandles.pop_back();
+    }
+    if (number >= kHandleLimit)
+        return nullptr;  // a billion keys open at once
+    handles.emplace(number, std::move(key));
+    return reinterpret_cast<HKEY>(number);
 }
 
 // The key behind a handle, when it was opened with the rights a call needs.
@@ -466,21 +594,21 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
     const bool write = (samDesired & kWriteRights) != 0;
     if (r == ERROR_SUCCESS && write && key.root == Root::Classes)
         r = ERROR_ACCESS_DENIED;
-    Store s;
+    std::shared_ptr<const Store> s;
     QString folded;
     if (r == ERROR_SUCCESS)
         r = Locate(key.root, key.path, s, folded);
-    if (r == ERROR_SUCCESS && write && !Writable(s.file))
+    if (r == ERROR_SUCCESS && write && !Writable(s->file))
         r = ERROR_ACCESS_DENIED;
-    if (r == ERROR_SUCCESS)
-        *phkResult = AddHandle({key.root, key.path, samDesired});
+    if (r == ERROR_SUCCESS && (*phkResult = AddHandle({key.root, key.path, samDesired})) == nullptr)
+        r = ERROR_OUTOFMEMORY;
     return r;
 }
 
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                       LPBYTE lpData, LPDWORD lpcbData) {
     OpenKey key;
-    Store s;
+    std::shared_ptr<const Store> s;
     QString folded;
     LONG r = Opened(hKey, KEY_QUERY_VALUE, key);
     if (r == ERROR_SUCCESS && (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)))
@@ -488,16 +616,16 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     if (r == ERROR_SUCCESS && (r = Locate(key.root, key.path, s, folded)) == ERROR_FILE_NOT_FOUND)
         r = ERROR_KEY_DELETED;
     const std::optional<QString> name = NameText(lpValueName);
-    const int line = r == ERROR_SUCCESS && name ? s.Find(folded, *name) : -1;
-    if (line < 0)
+    const std::optional<Found> found =
+        r == ERROR_SUCCESS && name ? s->FindValue(folded, *name) : std::nullopt;
+    if (!found)
         return r == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : r;
-    const auto found = ParseValueLine(Content(s, line));
-    const Value* v = &found->second;
-    const DWORD size = DWORD(v->data.size());
+    const text::Value& v = found->value;
+    const DWORD size = DWORD(v.data.size());
     if (lpType != nullptr)
-        *lpType = v->type;
+        *lpType = v.type;
     if (lpData != nullptr && *lpcbData >= size)
-        std::copy(v->data.begin(), v->data.end(), lpData);
+        std::copy(v.data.begin(), v.data.end(), lpData);
     r = lpData != nullptr && *lpcbData < size ? ERROR_MORE_DATA : ERROR_SUCCESS;
     if (lpcbData != nullptr)
         *lpcbData = size;
@@ -508,8 +636,11 @@ LONG RegCloseKey(HKEY hKey) {
     if (hKey == HKEY_LOCAL_MACHINE || hKey == HKEY_CURRENT_USER || hKey == HKEY_CLASSES_ROOT)
         return ERROR_SUCCESS;
     std::lock_guard guard(handlesMutex);
-    return handles.erase(reinterpret_cast<std::uintptr_t>(hKey)) == 1 ? ERROR_SUCCESS
-                                                                      : ERROR_INVALID_HANDLE;
+    const auto number = reinterpret_cast<std::uintptr_t>(hKey);
+    if (handles.erase(number) != 1)
+        return ERROR_INVALID_HANDLE;
+    freeHandles.push_back(number);
+    return ERROR_SUCCESS;
 }
 
 LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/,
@@ -528,15 +659,15 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
     if ((parent.access & KEY_CREATE_SUB_KEY) == 0)
         return ERROR_ACCESS_DENIED;
     DWORD disposition = REG_OPENED_EXISTING_KEY;
-    const LONG r = Modify(parent.root, parent.path, [&](Store& s) {
+    LONG r = Modify(parent.root, parent.path, [&](const Store& s, Edits& edits) {
         const bool exists = s.Exists(key.path.toCaseFolded());
         disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
         if (!exists)
-            AppendSection(s, key.path);
+            edits.AppendSection(key.path);
         return ERROR_SUCCESS;
     });
-    if (r == ERROR_SUCCESS)
-        *phkResult = AddHandle({key.root, key.path, samDesired});
+    if (r == ERROR_SUCCESS && (*phkResult = AddHandle({key.root, key.path, samDesired})) == nullptr)
+        r = ERROR_OUTOFMEMORY;
     if (r == ERROR_SUCCESS && lpdwDisposition != nullptr)
         *lpdwDisposition = disposition;
     return r;
@@ -552,18 +683,18 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwT
     if (r != ERROR_SUCCESS)
         return r;
     const QByteArray data(reinterpret_cast<const char*>(lpData), qsizetype(cbData));
-    return Modify(key.root, key.path, [&](Store& s) {
+    return Modify(key.root, key.path, [&](const Store& s, Edits& edits) {
         const QString folded = key.path.toCaseFolded();
-        const int line = s.Find(folded, *name);
-        if (line >= 0) {  // in place, spelled as it was
-            const QString spelled = QString::fromUtf8(ParseValueLine(Content(s, line))->first);
-            s.lines[std::size_t(line)] = s.Add(ValueLine(spelled, dwType, data));
-        } else if (s.keys.contains(folded)) {
-            const int end = s.keys[folded].sections.back().second;
-            s.lines.insert(s.lines.begin() + end, s.Add(ValueLine(*name, dwType, data)));
+        if (const std::optional<Found> found = s.FindValue(folded, *name)) {
+            // In place, spelled as it was.
+            edits.Replace(found->begin, found->end,
+                          text::FormatValueLine(found->spelling, dwType, data));
+        } else if (const std::vector<Section> own = s.SectionsOf(folded); !own.empty()) {
+            // After the last value of its key.
+            edits.Insert(own.back().end, text::FormatValueLine(*name, dwType, data));
         } else {
-            AppendSection(s, s.Spelling(folded));  // a key so far there through its subkeys
-            s.lines.push_back(s.Add(ValueLine(*name, dwType, data)));
+            // A key so far there through its subkeys gets a section of its own.
+            edits.AppendSection(s.Spelling(folded), text::FormatValueLine(*name, dwType, data));
         }
         return ERROR_SUCCESS;
     });
@@ -574,11 +705,12 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     if (const LONG r = Opened(hKey, KEY_SET_VALUE, key); r != ERROR_SUCCESS)
         return r;
     const std::optional<QString> name = NameText(lpValueName);
-    return Modify(key.root, key.path, [&](Store& s) {
-        const int line = name ? s.Find(key.path.toCaseFolded(), *name) : -1;
-        if (line < 0)
+    return Modify(key.root, key.path, [&](const Store& s, Edits& edits) {
+        const std::optional<Found> found =
+            name ? s.FindValue(key.path.toCaseFolded(), *name) : std::nullopt;
+        if (!found)
             return ERROR_FILE_NOT_FOUND;
-        s.lines.erase(s.lines.begin() + line);
+        edits.Remove(found->begin, found->end);
         return ERROR_SUCCESS;
     });
 }
@@ -588,7 +720,7 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpRe
                       LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                       LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
     OpenKey key;
-    Store s;
+    std::shared_ptr<const Store> s;
     QString folded;
     LONG r = Opened(hKey, KEY_QUERY_VALUE, key);
     if (r == ERROR_SUCCESS &&
@@ -599,16 +731,13 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpRe
         r = ERROR_KEY_DELETED;
     if (r != ERROR_SUCCESS)
         return r;
-    QSet<QString> subKeys;  // the next component of every key below this one
-    const QString below = folded.isEmpty() ? QString() : folded + u'\\';
-    for (auto k = s.keys.cbegin(); k != s.keys.cend(); ++k) {
-        if (k.key().size() > below.size() && k.key().startsWith(below))
-            subKeys.insert(k.key().mid(below.size()).section(u'\\', 0, 0));
-    }
-    if (lpcSubKeys != nullptr)
+    if (lpcSubKeys != nullptr) {
+        QSet<QString> subKeys;  // the next component of every key below this one
+        s->Tree(folded, &subKeys);
         *lpcSubKeys = DWORD(subKeys.size());
+    }
     if (lpcValues != nullptr)
-        *lpcValues = DWORD(s.keys.value(folded).values.size());
+        *lpcValues = DWORD(s->ValueCount(folded));
     return ERROR_SUCCESS;
 }
 
@@ -622,18 +751,11 @@ LONG RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
         r = ERROR_INVALID_PARAMETER;
     if (r != ERROR_SUCCESS)
         return r;
-    return Modify(key.root, parent.path, [&](Store& s) {
+    return Modify(key.root, parent.path, [&](const Store& s, Edits& edits) {
         const QString folded = key.path.toCaseFolded();
         if (!s.Exists(folded))
             return ERROR_FILE_NOT_FOUND;
-        std::vector<std::pair<int, int>> ranges;  // the key's sections and its subkeys'
-        for (auto k = s.keys.cbegin(); k != s.keys.cend(); ++k) {
-            if (k.key() == folded || k.key().startsWith(folded + u'\\'))
-                ranges.insert(ranges.end(), k->sections.begin(), k->sections.end());
-        }
-        std::sort(ranges.rbegin(), ranges.rend());
-        for (const auto& [begin, end] : ranges)
-            s.lines.erase(s.lines.begin() + begin, s.lines.begin() + end);
+        for (const Section& section : s.Tree(folded)) edits.Remove(section.begin, section.end);
         return ERROR_SUCCESS;
     });
 }

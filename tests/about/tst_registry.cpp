@@ -1,15 +1,20 @@
-// Tests of the registry store: values and names survive the file, hand-written, broken and
-// unusable store files, hand edits kept, values apart from subkeys, query sizes, handles,
-// read-only stores, the classes view and deletion.
+// Tests of the registry store: values and names survive the file, hand-written, exported,
+// broken and unusable store files, hand edits kept, values apart from subkeys, query sizes,
+// handles, read-only stores, the classes view, deletion, and writers that meet or were killed.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "RegistryTestSupport.h"
 #include "registry/Registry.h"
@@ -43,6 +48,11 @@ LONG SetText(HKEY key, const char* name, const QByteArray& text) {
     const QByteArray data = text + '\0';
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.constData()),
                           DWORD(data.size()));
+}
+
+QByteArray Utf16(const QByteArray& utf8) {
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    return QByteArray("\xFF\xFE") + QByteArray(encoder(QString::fromUtf8(utf8)));
 }
 
 // Lines of a store file, each ended by eol.
@@ -194,6 +204,17 @@ class TestRegistry : public QObject {
         QTest::newRow("key in two sections")
             << head + "\"a\"=\"1\"\n[Other]\n" + head + "\"v\"=\"x\"\n"
             << ERROR_SUCCESS << REG_SZ << Sz("x");
+        // Files as regedit exports them.
+        QTest::newRow("hex going on at the next lines")
+            << head + "\"v\"=hex:01,\\\n  02,\\\r\n  03\n"
+            << ERROR_SUCCESS << kRegBinary << QByteArray("\1\2\3");
+        QTest::newRow("REGEDIT4 header") << "REGEDIT4\n\n" + head + "\"v\"=\"x\"\n"
+                                         << ERROR_SUCCESS << REG_SZ << Sz("x");
+        QTest::newRow("UTF-16 with its byte order mark, CRLF")
+            << Utf16(
+                   "Windows Registry Editor Version 5.00\r\n\r\n[SOFTWARE\\Zarnet\\Test]"
+                   "\r\n\"v\"=\"\xc3\xa9\"\r\n")
+            << ERROR_SUCCESS << REG_SZ << Sz("\xc3\xa9");
         QTest::newRow("key through its subkey only")
             << QByteArray("[SOFTWARE\\Zarnet\\Test\\Sub]\n\"v\"=\"x\"\n") << ERROR_FILE_NOT_FOUND
             << 0u << none;
@@ -222,8 +243,17 @@ class TestRegistry : public QObject {
         QTest::newRow("hex trailing comma") << head + "\"v\"=hex:01,\n"
                                             << ERROR_BADDB << 0u << none;
         QTest::newRow("hex( unclosed") << head + "\"v\"=hex(2:41\n" << ERROR_BADDB << 0u << none;
-        QTest::newRow("hex going on at the next line") << head + "\"v\"=hex:01,\\\n  02\n"
-                                                       << ERROR_BADDB << 0u << none;
+        QTest::newRow("hex going on past the end") << head + "\"v\"=hex:01,\\\n"
+                                                   << ERROR_BADDB << 0u << none;
+        QTest::newRow("text going on at the next line") << head + "\"v\"=\"a\\\n  b\"\n"
+                                                        << ERROR_BADDB << 0u << none;
+        QTest::newRow("UTF-16 without its byte order mark")
+            << Utf16(head + "\"v\"=\"x\"\n").mid(2) << ERROR_BADDB << 0u << none;
+        QTest::newRow("Wine's own registry file")
+            << QByteArray(
+                   "WINE REGISTRY Version 2\n\n[SOFTWARE\\\\Zarnet\\\\Test] 1700000000\n"
+                   "#time=1da0000000000000\n\"v\"=\"x\"\n")
+            << ERROR_BADDB << 0u << none;
         QTest::newRow("deletion mark") << head + "\"v\"=-\n" << ERROR_BADDB << 0u << none;
         QTest::newRow("value twice") << head + "\"v\"=\"1\"\n[Other]\n" + head + "\"V\"=\"2\"\n"
                                      << ERROR_BADDB << 0u << none;
@@ -328,17 +358,32 @@ class TestRegistry : public QObject {
             {"; written by hand", "", "[A]", "\"keep\"=\"1\"", "; a note in A", "\"v\"=\"old\"", "",
              "; the next key", "[A\\B]", "@=\"b\"", "", "[C\\D]", "\"x\"=dword:00000001"},
             "\r\n");
-        // New lines end in LF alone.
+        // New lines end as the file's lines do.
         QTest::newRow("replace a value")
             << crlf << "set A v"
-            << QByteArray(crlf).replace("\"v\"=\"old\"\r\n", "\"v\"=\"new\"\n");
+            << QByteArray(crlf).replace("\"v\"=\"old\"\r\n", "\"v\"=\"new\"\r\n");
         QTest::newRow("add a value at the end of its section")
             << crlf << "set A w"
-            << QByteArray(crlf).replace("\"v\"=\"old\"\r\n", "\"v\"=\"old\"\r\n\"w\"=\"new\"\n");
+            << QByteArray(crlf).replace("\"v\"=\"old\"\r\n", "\"v\"=\"old\"\r\n\"w\"=\"new\"\r\n");
         QTest::newRow("a value on a key that has no section yet")
-            << crlf << "set C w" << crlf + Lines({"", "[C]", "\"w\"=\"new\""});
+            << crlf << "set C w" << crlf + Lines({"", "[C]", "\"w\"=\"new\""}, "\r\n");
         QTest::newRow("new key at the end")
-            << crlf << "create E\\F" << crlf + Lines({"", "[E\\F]"});
+            << crlf << "create E\\F" << crlf + Lines({"", "[E\\F]"}, "\r\n");
+        // A regedit export: UTF-16 written back as UTF-16, continued lines kept where unchanged.
+        const QByteArray exported =
+            Lines({"Windows Registry Editor Version 5.00", "", "[A]", "\"b\"=hex:01,02,\\",
+                   "  03,04", "\"v\"=\"old\"", "", "[D]", "\"c\"=hex(2):41,00,\\", "  00,00"},
+                  "\r\n");
+        QTest::newRow("a regedit export: replace a value")
+            << Utf16(exported) << "set A v"
+            << Utf16(QByteArray(exported).replace("\"v\"=\"old\"", "\"v\"=\"new\""));
+        QTest::newRow("a regedit export: replace a continued value")
+            << Utf16(exported) << "set D c"
+            << Utf16(QByteArray(exported).replace("\"c\"=hex(2):41,00,\\\r\n  00,00",
+                                                  "\"c\"=\"new\""));
+        QTest::newRow("a regedit export: delete a continued value")
+            << Utf16(exported) << "delete value A b"
+            << Utf16(QByteArray(exported).replace("\"b\"=hex:01,02,\\\r\n  03,04\r\n", ""));
         QTest::newRow("delete a value")
             << crlf << "delete value A keep" << QByteArray(crlf).replace("\"keep\"=\"1\"\r\n", "");
         QTest::newRow("delete a key and its subkeys")
@@ -496,9 +541,16 @@ class TestRegistry : public QObject {
         QCOMPARE(RegQueryValueExA(a, "v", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
         QCOMPARE(SetText(a, "v", "x"), ERROR_INVALID_HANDLE);
         QCOMPARE(RegDeleteValueA(a, "v"), ERROR_INVALID_HANDLE);
+        // The number of a closed handle comes back, so handle numbers never run into the
+        // predefined roots however many keys are opened.
         HKEY c = nullptr;
         QCOMPARE(RegOpenKeyExA(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &c), ERROR_SUCCESS);
-        QVERIFY(c != a && c != b);  // a closed handle never comes back to life
+        QCOMPARE(c, a);
+        for (int i = 0; i < 1000; ++i) {
+            QCOMPARE(RegCloseKey(c), ERROR_SUCCESS);
+            QCOMPARE(RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_READ, &c), ERROR_SUCCESS);
+            QCOMPARE(c, a);
+        }
         for (HKEY k : {b, c, HKEY_LOCAL_MACHINE}) QCOMPARE(RegCloseKey(k), ERROR_SUCCESS);
     }
 
@@ -560,6 +612,11 @@ class TestRegistry : public QObject {
                             0555) == 0);
         }
         const QByteArray before = Machine();
+        const auto entries = [&] {
+            return QDir(QString::fromLocal8Bit(storeDir))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        };
+        const QStringList entriesBefore = entries();
         HKEY h = nullptr;
         const std::string key = kind != "folder" ? kKey : "";
         QCOMPARE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, 0x2003F, &h),
@@ -574,9 +631,7 @@ class TestRegistry : public QObject {
             QCOMPARE(QueryValue(HKEY_LOCAL_MACHINE, kKey, "v").data, Sz("x"));
         }
         QCOMPARE(Machine(), before);
-        QCOMPARE(QDir(QString::fromLocal8Bit(storeDir))
-                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 kind == "folder" ? QStringList() : QStringList{"HKEY_LOCAL_MACHINE.reg"});
+        QCOMPARE(entries(), entriesBefore);
         // The user's store is unaffected.
         QCOMPARE(SetValue(HKEY_CURRENT_USER, kKey, "v", REG_SZ, Sz("u")), ERROR_SUCCESS);
     }
@@ -656,6 +711,71 @@ class TestRegistry : public QObject {
 
         QCOMPARE(RegDeleteTreeA(HKEY_LOCAL_MACHINE, "A"), ERROR_SUCCESS);
         QCOMPARE(Machine(), before);
+
+        // A store that was empty is empty again, without the header its first key brought.
+        TempRegistry::WriteFile(reg_->MachineFile(), "");
+        QCOMPARE(SetValue(HKEY_LOCAL_MACHINE, "A\\B", "v", REG_SZ, Sz("x")), ERROR_SUCCESS);
+        QVERIFY(Machine().startsWith("Windows Registry Editor Version 5.00\n"));
+        QCOMPARE(RegDeleteTreeA(HKEY_LOCAL_MACHINE, "A"), ERROR_SUCCESS);
+        QCOMPARE(Machine(), QByteArray());
+    }
+
+    // What a writer killed at the wrong moment leaves (a lock file, a half-written copy of the
+    // store) neither blocks nor outlives the next write.
+    void leftoversOfAKilledWriter() {
+        QCOMPARE(SetValue(HKEY_LOCAL_MACHINE, kKey, "v", REG_SZ, Sz("1")), ERROR_SUCCESS);
+        TempRegistry::WriteFile(reg_->MachineFile() + ".lock", "");
+        TempRegistry::WriteFile(reg_->MachineFile() + ".tmp", "[half a store");
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(SetValue(HKEY_LOCAL_MACHINE, kKey, "v", REG_SZ, Sz("2")), ERROR_SUCCESS);
+        QVERIFY2(timer.elapsed() < 2000, "a lock nobody holds was waited for");
+        QVERIFY(!QFile::exists(reg_->MachineFile() + ".tmp"));
+        QCOMPARE(QueryValue(HKEY_LOCAL_MACHINE, kKey, "v").data, Sz("2"));
+    }
+
+    // Writers of several processes, and threads of one, busy at once: every write lands.
+    void busyWriters() {
+        constexpr int kProcesses = 3;
+        constexpr int kWrites = 150;
+        auto write = [](const std::string& key, int count) {
+            int failures = 0;
+            for (int i = 0; i < count; ++i) {
+                const std::string name = "v" + std::to_string(i);
+                failures +=
+                    SetValue(HKEY_LOCAL_MACHINE, key, name, REG_SZ, Sz("x")) != ERROR_SUCCESS;
+            }
+            return failures;
+        };
+        std::vector<pid_t> children;
+        for (int p = 0; p < kProcesses; ++p) {
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0)
+                ::_exit(write("P" + std::to_string(p), kWrites) == 0 ? 0 : 1);
+            children.push_back(child);
+        }
+        int threadFailures[2] = {};
+        std::thread a([&] { threadFailures[0] = write("T0", kWrites); });
+        std::thread b([&] {
+            for (int i = 0; i < kWrites; ++i) {
+                HKEY h = Writer(HKEY_LOCAL_MACHINE, "T1\\K" + std::to_string(i));
+                threadFailures[1] += h == nullptr;
+                RegCloseKey(h);
+            }
+        });
+        a.join();
+        b.join();
+        for (const pid_t child : children) {
+            int status = -1;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        QCOMPARE(threadFailures[0] + threadFailures[1], 0);
+        for (const char* key : {"P0", "P1", "P2", "T0"}) {
+            QCOMPARE(QueryValue(HKEY_LOCAL_MACHINE, key, "v" + std::to_string(kWrites - 1)).data,
+                     Sz("x"));
+        }
     }
 };
 

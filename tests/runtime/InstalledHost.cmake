@@ -65,7 +65,7 @@ run("public headers with the package's include path only" ${CXX_COMPILER} -std=c
 
 # The dynamic symbol table holds the public API and nothing else (sanitizer builds add their own).
 if(NOT CXX_FLAGS MATCHES "sanitize")
-    run("exported symbols" nm -D --defined-only --demangle "${soname}")
+    run("exported symbols" nm -D --defined-only --extern-only --demangle "${soname}")
     string(REGEX REPLACE "[^\n]* [A-Za-z] ([^\n]*)" "\\1" exported "${run_output}")
     string(REPLACE "\n" ";" exported "${exported}")
     list(REMOVE_ITEM exported "")

@@ -10,6 +10,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <optional>
 
 #include "ComLibrary.h"
@@ -232,6 +235,43 @@ class tst_registration : public QObject {
                  qPrintable(why));
         QVERIFY(HoldsNothing(MachineFile()));
         QVERIFY(HoldsNothing(UserFile()));
+    }
+
+    // A disk that fills while registration writes (a file size limit stands in for it): each
+    // store ends fully registered, or byte for byte as it was.
+    void registrationIsAllOrNothingInEachStore() {
+        TempRegistry::WriteFile(MachineFile(), HandWrittenStore("\n"));
+        const QByteArray machineBefore = Bytes(MachineFile());
+        QCOMPARE(lib.registerServer(), S_OK);
+        const qsizetype registered = Bytes(MachineFile()).size();
+        QCOMPARE(lib.unregisterServer(), S_OK);
+        QCOMPARE(Bytes(MachineFile()), machineBefore);
+
+        const auto fullyRegistered = [](HKEY root) {
+            const std::string classes = "Software\\Classes\\";
+            return ReadString(root, classes + "CLSID\\" + kClsid) &&
+                   ReadString(root, classes + "Interface\\" + kIid + "\\TypeLib", "Version");
+        };
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+        rlimit unlimited{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        for (qsizetype limit = machineBefore.size(); limit <= registered; limit += 53) {
+            TempRegistry::WriteFile(MachineFile(), machineBefore);
+            TempRegistry::WriteFile(UserFile(), "");
+            rlimit small = unlimited;
+            small.rlim_cur = rlim_t(limit);
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+            const HRESULT hr = lib.registerServer();
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+            const QByteArray machine = Bytes(MachineFile());
+            QVERIFY2(
+                machine == machineBefore || fullyRegistered(HKEY_LOCAL_MACHINE),
+                qPrintable(QString("limit %1: the machine store is half registered").arg(limit)));
+            const QByteArray user = Bytes(UserFile());
+            QVERIFY2(user.isEmpty() || fullyRegistered(HKEY_CURRENT_USER),
+                     qPrintable(QString("limit %1: the user store is half registered").arg(limit)));
+            QCOMPARE(hr == S_OK, machine != machineBefore || !user.isEmpty());
+        }
     }
 
     void registerBesideAMalformedMachineStore() {
