@@ -1,10 +1,13 @@
 // Feeds arbitrary byte strings to the registry functions as sequences of create, set, query,
-// delete-value, delete-tree and re-open on the two stores in a temporary folder (with stores made
-// read-only or broken by hand in between), and checks after every step: a successful write reads
-// back with the same type and bytes, a failed call left both files byte for byte, and values and
-// subkeys of the same name never affect each other.
+// delete-value, delete-tree and re-open on the two stores in a temporary folder (the machine's
+// starting as a hand-written UTF-8 file, a regedit export in UTF-16 with continued hex lines, or
+// a REGEDIT4 file; stores made read-only or broken by hand, and a killed writer's lock and
+// temporary file left, in between), and checks after every step: a successful write reads back
+// with the same type and bytes, a failed call left both files byte for byte, a store stays in its
+// own encoding, and values and subkeys of the same name never affect each other.
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -91,6 +94,26 @@ struct Handle {
 
 }  // namespace
 
+// The machine store's first content: hand-written UTF-8 with CRLF lines, a regedit export, or an
+// old REGEDIT4 file.
+QByteArray Seed(std::uint8_t which) {
+    switch (which % 3) {
+        case 0:
+            return "; kept by "
+                   "hand\r\n\r\n[a]\r\n\"A\"=\"1\"\r\n\"sub\"=dword:00000002\r\n[a\\sub]\n";
+        case 1: {
+            QStringEncoder utf16(QStringConverter::Utf16LE);
+            return "\xFF\xFE" +
+                   QByteArray(utf16(QStringLiteral(
+                       "Windows Registry Editor Version "
+                       "5.00\r\n\r\n[a]\r\n\"A\"=hex(2):31,00,\\\r\n"
+                       "  00,00\r\n\"sub\"=dword:00000002\r\n\r\n[a\\sub]\r\n@=\"\u00e9\"\r\n")));
+        }
+        default:
+            return "REGEDIT4\n\n[a]\n\"A\"=\"1\"\n[a\\sub]\n";
+    }
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const QString base = QDir("/dev/shm").exists() ? "/dev/shm" : QDir::tempPath();
     folder = new QTemporaryDir(base + "/zarnetcalc-fuzz-XXXXXX");
@@ -106,18 +129,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QFile::setPermissions(userFile, QFile::ReadOwner | QFile::WriteOwner);
     QFile::remove(userFile);
     QDir().mkpath(folder->filePath("machine/ZarnetCalc"));
+    Input in{data, size};
     QFile seed(machineFile);
     seed.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    seed.write("; kept by hand\r\n\r\n[a]\r\n\"A\"=\"1\"\r\n\"sub\"=dword:00000002\r\n[a\\sub]\n");
+    const QByteArray first = Seed(in.Next());
+    const bool utf16 = first.startsWith("\xFF\xFE");
+    seed.write(first);
     seed.close();
     bool broken = false;
 
     std::vector<Handle> open = {{HKEY_LOCAL_MACHINE, HKEY_LOCAL_MACHINE, ""},
                                 {HKEY_CURRENT_USER, HKEY_CURRENT_USER, ""},
                                 {HKEY_CLASSES_ROOT, HKEY_CLASSES_ROOT, ""}};
-    Input in{data, size};
     while (in.size > 0) {
-        const std::uint8_t op = in.Next() % 8;
+        const std::uint8_t op = in.Next() % 9;
         Handle& at = open[in.Next() % open.size()];
         const char* name = kNames[in.Next() % std::size(kNames)];
         const char* sub = kSubKeys[in.Next() % std::size(kSubKeys)];
@@ -193,7 +218,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 6:  // the user's store becomes read-only, or writable again
                 ::chmod(QFile::encodeName(userFile).constData(), in.Next() % 2 ? 0444 : 0644);
                 continue;
+            case 8:  // a writer killed on the way left its lock file and half a copy
+                for (const QString& store : {machineFile, userFile}) {
+                    QFile lock(store + ".lock");
+                    lock.open(QIODevice::WriteOnly);
+                    QFile copy(store + ".tmp");
+                    copy.open(QIODevice::WriteOnly);
+                    copy.write("[half");
+                }
+                continue;
             case 7:  // the machine's store is broken by hand, or mended
+                if (utf16)
+                    continue;  // appending bytes would break its encoding, not just a line
                 broken = !broken;
                 seed.open(QIODevice::WriteOnly | QIODevice::Append);
                 seed.write(broken ? "garbage\n" : "");
@@ -207,6 +243,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Fail("a failed call changed a store", name);
         if (!broken && Query(HKEY_LOCAL_MACHINE, "").result == ERROR_BADDB)
             Fail("the library wrote a store it cannot read", name);
+        if (utf16 && Bytes(machineFile).size() > 0 && !Bytes(machineFile).startsWith("\xFF\xFE"))
+            Fail("a UTF-16 store was written in another encoding", name);
     }
     for (const Handle& h : open) RegCloseKey(h.key);
     return 0;

@@ -61,11 +61,17 @@ QByteArray Quoted(const QString& text) {
 // The quoted text at line[pos]; pos ends past its closing quote. \\ and \" are the only escapes.
 std::optional<QByteArray> ReadQuoted(QByteArrayView line, qsizetype& pos) {
     QByteArray out;
-    for (++pos; pos < line.size() && line[pos] != '"'; ++pos) {
-        if (line[pos] == '\\' && ++pos < line.size() && line[pos] != '\\' && line[pos] != '"')
+    for (++pos; pos < line.size();) {
+        // The run up to the next quote or escape at once.
+        qsizetype stop = pos;
+        while (stop < line.size() && line[stop] != '"' && line[stop] != '\\') ++stop;
+        out.append(line.sliced(pos, stop - pos));
+        pos = stop;
+        if (pos >= line.size() || line[pos] == '"')
+            break;
+        if (++pos >= line.size() || (line[pos] != '\\' && line[pos] != '"'))
             return std::nullopt;
-        if (pos < line.size())
-            out += line[pos];
+        out += line[pos++];
     }
     return pos++ < line.size() ? std::optional<QByteArray>(out) : std::nullopt;
 }
@@ -181,6 +187,17 @@ bool HasDuplicates(std::vector<QString>& names) {
     }
     std::sort(names.begin(), names.end());
     return std::adjacent_find(names.begin(), names.end()) != names.end();
+}
+
+// The names of one section's values as read (UTF-8); folded only when there are two or more.
+bool HasDuplicates(const std::vector<QByteArray>& raw) {
+    if (raw.size() < 2) {
+        return false;
+    }
+    std::vector<QString> names;
+    names.reserve(raw.size());
+    for (const QByteArray& name : raw) names.push_back(Fold(QString::fromUtf8(name)));
+    return HasDuplicates(names);
 }
 
 }  // namespace
@@ -312,7 +329,8 @@ LONG BuildIndex(QByteArrayView text, Index& index) {
     if (text.size() >= qsizetype(std::numeric_limits<std::uint32_t>::max()))
         return ERROR_BADDB;
     std::vector<std::uint64_t> above;
-    std::vector<QString> names;  // folded, of the current section's values
+    std::vector<std::uint64_t> previousAbove;  // of the section before: shared keys added once
+    std::vector<QByteArray> names;             // of the current section's values
     Section* current = nullptr;
     bool newlineKnown = false;
     qsizetype previousBegin = 0;
@@ -337,13 +355,17 @@ LONG BuildIndex(QByteArrayView text, Index& index) {
                 return ERROR_BADDB;
             const auto begin = std::uint32_t(previousBlank ? previousBegin : line.begin);
             current = &index.sections.emplace_back(Section{hash, begin, std::uint32_t(next)});
-            for (const std::uint64_t h : above) index.above.emplace_back(h, begin);
+            for (std::size_t depth = 0; depth < above.size(); ++depth) {
+                if (depth >= previousAbove.size() || previousAbove[depth] != above[depth])
+                    index.above.emplace_back(above[depth], begin);
+            }
+            std::swap(previousAbove, above);
             names.clear();
         } else {
             const std::optional<ValueLine> v = ParseValueLine(text, line);
             if (!v || current == nullptr)
                 return ERROR_BADDB;
-            names.push_back(Fold(QString::fromUtf8(v->name)));
+            names.push_back(std::move(v->name));
             next = v->end;
             current->end = std::uint32_t(next);
         }

@@ -345,17 +345,22 @@ LONG Load(Root root, std::shared_ptr<const Store>& out) {
     if (!Permits(path, st, false))
         return ERROR_ACCESS_DENIED;
     s->file = QFileInfo(s->file).canonicalFilePath();  // a symlink is written through
+    std::shared_ptr<const Store>& slot = last[root == Root::Machine ? 0 : 1];
     {
         std::shared_ptr<const Store> previous;
         {
             std::lock_guard guard(lastMutex);
-            previous = last[root == Root::Machine ? 0 : 1];
+            previous = slot;
         }
         if (previous && previous->named == s->named && previous->file == s->file &&
             FileHolds(s->file, previous->raw)) {
             out = std::move(previous);
             return ERROR_SUCCESS;
         }
+        // Gone before the new read, so that the two are never held at once.
+        std::lock_guard guard(lastMutex);
+        if (slot == previous)
+            slot.reset();
     }
     QFile f(s->file);
     s->raw = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -365,7 +370,7 @@ LONG Load(Root root, std::shared_ptr<const Store>& out) {
     if (const LONG r = Index(*s); r != ERROR_SUCCESS)
         return r;
     std::lock_guard guard(lastMutex);
-    last[root == Root::Machine ? 0 : 1] = s;
+    slot = s;
     out = std::move(s);
     return ERROR_SUCCESS;
 }

@@ -15,6 +15,9 @@ echo "== engine"
 "$build/bench/bench_engine" "$@"
 echo "== registry store"
 "$build/bench/bench_registry" "$@"
+for keys in 100000 1000000; do
+    "$build/bench/bench_registry" --read-peak "$keys"
+done
 echo "== dialog, offscreen platform"
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_dialog" --benchmark_color=false "$@" 2>&1 | grep -v "does not support"
 echo "== dialog, Xvfb"
