@@ -21,6 +21,9 @@ zc_windows_packages=(
     xvfb xdotool
 )
 
+# The Debian packages' build and checks only (scripts/debian.sh).
+zc_debian_packages=(debhelper dpkg-dev fakeroot lintian man-db)
+
 zc_install_missing() {
     local missing=()
     for p in "${zc_packages[@]}" "$@"; do

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, then the fuzz run (FUZZ_SECONDS, default 60),
-# the suite under the sanitizers, the plain build with every test run by ctest and its Debian
-# package checked, and last the Windows stage (scripts/wine-test.sh: the COM server DLL
+# the suite under the sanitizers, the plain build with every test run by ctest, the Debian
+# packages, and last the Windows stage (scripts/wine-test.sh: the COM server DLL
 # cross-built and driven under Wine). --quick runs only the plain build, its tests and the
-# package check.
+# packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -23,10 +23,8 @@ cmake --build "$build" --parallel "$(nproc)"
 # Widgets run headless; nothing in the suite needs a display.
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --timeout 120
 
-echo "== the Debian package: unpacked into a temporary root, a host built and run against it"
-build=$(realpath "$build")
-cmake -DBUILD_DIR="$build" -DHOST_DIR="$PWD/tests/runtime/host" -DWORK_DIR="$build/debian_host" \
-    -DPACKAGE=DEB -P tests/runtime/InstalledHost.cmake
+echo "== the Debian packages: built, checked by lintian, installed, used by a host, purged"
+bash scripts/debian.sh
 
 if [ "${1:-}" != "--quick" ]; then
     echo "== the Windows stage: zarnetcalc.dll under Wine"

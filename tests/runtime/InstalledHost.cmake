@@ -2,8 +2,7 @@
 # configures, builds and runs the host project in host/ against it. Run with cmake -P, given
 # BUILD_DIR, HOST_DIR and WORK_DIR; GENERATOR, CXX_COMPILER and the build's CXX_FLAGS and
 # EXE_LINKER_FLAGS when the host must be built like the tree (a sanitizer build needs its flags in
-# the host too). With PACKAGE=DEB the tree comes from the Debian package that cpack makes of the
-# build, unpacked with dpkg -x into a temporary root, instead of from cmake --install.
+# the host too). The Debian packages are checked by scripts/debian.sh.
 file(REMOVE_RECURSE "${WORK_DIR}")
 
 function(run what)
@@ -16,26 +15,8 @@ function(run what)
     set(run_error "${err}" PARENT_SCOPE)
 endfunction()
 
-if(PACKAGE STREQUAL "DEB")
-    run("cpack" ${CMAKE_COMMAND} -E chdir "${BUILD_DIR}"
-        cpack -G DEB -B "${WORK_DIR}/package")
-    file(GLOB debs "${WORK_DIR}/package/*.deb")
-    list(LENGTH debs count)
-    if(NOT count EQUAL 1)
-        message(FATAL_ERROR "expected one .deb in ${WORK_DIR}/package, found: ${debs}")
-    endif()
-    run("read Depends" dpkg-deb --field "${debs}" Depends)
-    if(NOT run_output MATCHES "libqt6widgets6" OR NOT run_output MATCHES "libc6")
-        message(FATAL_ERROR "the package does not declare its runtime dependencies: ${run_output}")
-    endif()
-    run("unpack" dpkg -x "${debs}" "${WORK_DIR}/root")
-    set(prefix "${WORK_DIR}/root/usr")
-elseif(PACKAGE)
-    message(FATAL_ERROR "unknown PACKAGE=${PACKAGE}: DEB or none")
-else()
-    set(prefix "${WORK_DIR}/prefix")
-    run("install" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
-endif()
+set(prefix "${WORK_DIR}/prefix")
+run("install" ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 
 foreach(file include/zarnetcalc/clsZarnetCalc.h include/zarnetcalc/ZarnetCalcCom.h
              include/zarnetcalc/zarnetcalc_export.h bin/zarnetcalc-demo)
