@@ -151,8 +151,11 @@ void Calculator::cmdTmp_Click() {
     cmdKeypad_Click(index);
 }
 
+// Back to the hidden equals button once the About box has closed, as after every other button:
+// Enter means "=" again, and a screen reader hears the figure, not "About".
 void Calculator::cmdAbout_Click() {
     ui_.ShowAboutBox();
+    ui_.FocusTmp();
 }
 
 void Calculator::Timer1_Timer() {

@@ -25,7 +25,12 @@ void GetResult(Component& core, VARIANT* out) {
 }
 void PutResult(Component& core, const VARIANT& value) {
     double number = 0;
-    if (!VariantToNumber(ValueOf(value), &number)) {
+    // As a script host's own conversion fails: a number too large is an overflow.
+    const HRESULT hr = VariantToNumber(ValueOf(value), &number);
+    if (hr == DISP_E_OVERFLOW) {
+        throw Error(kErrOverflow, "Overflow: Result takes a number a double can hold");
+    }
+    if (FAILED(hr)) {
         throw Error(kErrTypeMismatch, "Type mismatch: Result takes a number");
     }
     core.SetResult(number);
@@ -66,6 +71,9 @@ void PutMyOwner(Component& core, const VARIANT& argument) {
             return;
         case VT_BYREF | VT_DISPATCH:
             SetOwner(core, value.ppdispVal ? *value.ppdispVal : nullptr);
+            return;
+        case VT_BYREF | VT_UNKNOWN:
+            SetOwner(core, value.ppunkVal ? *value.ppunkVal : nullptr);
             return;
         default:
             throw Error(kErrTypeMismatch, "Type mismatch: MyOwner takes a form");

@@ -63,8 +63,9 @@ HRESULT ReportError(HRESULT hr, std::string_view description);
 // A text for the caller (SysFreeString frees it); null when out of memory.
 BSTR AllocText(std::string_view utf8);
 
-// A value as a number the way the platform converts variants; false when it is none.
-bool VariantToNumber(const VARIANT& value, double* number);
+// A value as a number the way the platform converts variants: S_OK, DISP_E_OVERFLOW for a
+// number too large for a double (a text such as "1e400"), or DISP_E_TYPEMISMATCH.
+HRESULT VariantToNumber(const VARIANT& value, double* number);
 
 // The type information of _clsZarnetCalc: how many (0 or 1), and the one there is.
 UINT TypeInfoCount();

@@ -53,28 +53,28 @@ BSTR AllocText(std::string_view utf8) {
 }
 
 // The numeric kinds a host here can send; Empty reads as 0, as in automation.
-bool VariantToNumber(const VARIANT& value, double* number) {
+HRESULT VariantToNumber(const VARIANT& value, double* number) {
     switch (value.vt) {
         case VT_EMPTY:
             *number = 0;
-            return true;
+            return S_OK;
         case VT_I2:
             *number = value.iVal;
-            return true;
+            return S_OK;
         case VT_I4:
             *number = value.lVal;
-            return true;
+            return S_OK;
         case VT_R4:
             *number = value.fltVal;
-            return true;
+            return S_OK;
         case VT_R8:
             *number = value.dblVal;
-            return true;
+            return S_OK;
         case VT_BOOL:
             *number = value.boolVal;
-            return true;
+            return S_OK;
         default:
-            return false;
+            return DISP_E_TYPEMISMATCH;
     }
 }
 

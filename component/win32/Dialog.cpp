@@ -65,9 +65,27 @@ class Win32CalculatorDialog final : public CalculatorDialog {
     frmCalculator dialog_;  // destroyed when Show drops this, whichever way Show ends
 };
 
+// How long an owner of another thread (or process) may take to answer before Show gives up:
+// disabling it waits for its thread, which may have stopped reading its messages.
+constexpr UINT kOwnerAnswerMs = 1000;
+
+bool Answers(HWND owner) {
+    if (GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId()) {
+        return true;
+    }
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs,
+                               &ignored) != 0;
+}
+
 }  // namespace
 
 std::unique_ptr<CalculatorDialog> Win32Owner::OpenCalculator() {
+    if (!Answers(window_)) {
+        throw Error(kErrInvalidCall,
+                    "Invalid procedure call or argument: the owner's window does not answer (its "
+                    "program may have stopped responding)");
+    }
     auto dialog = std::make_unique<Win32CalculatorDialog>(window_);
     if (!dialog->Loaded()) {
         throw Error(kErrInvalidCall,

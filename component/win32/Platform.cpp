@@ -102,16 +102,17 @@ BSTR AllocText(std::string_view utf8) {
 }
 
 // As automation converts: numbers, Booleans, Empty (0), texts in the user's locale, an object's
-// default value; Null, an overflow or a text that is no number fail.
-bool VariantToNumber(const VARIANT& value, double* number) {
+// default value; Null or a text that is no number fail, and so does an overflow, as such.
+HRESULT VariantToNumber(const VARIANT& value, double* number) {
     VARIANT converted;
     VariantInit(&converted);
-    if (FAILED(VariantChangeTypeEx(&converted, const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT, 0,
-                                   VT_R8))) {
-        return false;
+    const HRESULT hr = VariantChangeTypeEx(&converted, const_cast<VARIANT*>(&value),
+                                           LOCALE_USER_DEFAULT, 0, VT_R8);
+    if (FAILED(hr)) {
+        return hr == DISP_E_OVERFLOW ? hr : DISP_E_TYPEMISMATCH;
     }
     *number = converted.dblVal;
-    return true;
+    return S_OK;
 }
 
 UINT TypeInfoCount() {

@@ -73,6 +73,18 @@ bool DialogWindow::HandleDialogKeys(MSG& msg) {
     switch (msg.message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
+            // Characters still queued from earlier keys (keys posted faster than their
+            // characters were read) are handled first, in order, so that the one read below is
+            // this key's own.
+            MSG pending{};
+            while (PeekMessageW(&pending, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD)) {
+                if (!HandleDialogKeys(pending)) {
+                    DispatchMessageW(&pending);
+                }
+                if (endRequested_ || hwnd_ == nullptr) {
+                    return true;
+                }
+            }
             // The character the key types is queued first, so that the preview knows it.
             TranslateMessage(&msg);
             PreviewKeyDown(static_cast<unsigned>(msg.wParam), QueuedCharacter(target),

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <map>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 namespace zarnetcalc::forms::win32 {
 namespace {
@@ -78,9 +80,13 @@ int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
     return 0;  // one is enough
 }
 
-// Asked once per family and thread: the answer does not change while the dialog is up.
+// Asked once per family: the answer does not change while the dialogs are up. (One table for
+// the process, not one per thread: a thread-local object with a destructor would keep the library
+// loaded, and a thread that used it from ending, through the runtime's thread-exit hooks.)
 bool FamilyInstalled(const wchar_t* family) {
-    thread_local std::map<std::wstring, bool> known;
+    static std::mutex mutex;
+    static std::map<std::wstring, bool> known;
+    std::lock_guard guard(mutex);
     const auto it = known.find(family);
     if (it != known.end()) {
         return it->second;
@@ -248,11 +254,27 @@ DialogWindow::ModalEnd DialogWindow::RunModal(HWND owner) {
     }
     endRequested_ = false;
     inModal_ = true;
-    HWND disabledOwner = nullptr;
-    if (owner != nullptr && owner != hwnd_ && IsWindow(owner) && IsWindowEnabled(owner)) {
-        EnableWindow(owner, FALSE);
-        disabledOwner = owner;
-    }
+    // Modal for the whole thread, as a task-modal message box is: the owner (which may be of
+    // another thread) and every other window of this thread that takes input, such as a
+    // calculator a Show further out opened, are disabled while this one is up.
+    std::vector<HWND> disabled;
+    const auto disable = [&](HWND window) {
+        if (window != nullptr && window != hwnd_ && IsWindow(window) && IsWindowEnabled(window)) {
+            EnableWindow(window, FALSE);
+            disabled.push_back(window);
+        }
+    };
+    disable(owner);
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM list) {
+            if (IsWindowVisible(window)) {
+                (*reinterpret_cast<decltype(disable)*>(list))(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&disable));
+    const HWND activeBefore = GetActiveWindow();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
 
@@ -277,11 +299,18 @@ DialogWindow::ModalEnd DialogWindow::RunModal(HWND owner) {
         end = ModalEnd::Destroyed;
     }
     inModal_ = false;
-    if (disabledOwner != nullptr && IsWindow(disabledOwner)) {
-        EnableWindow(disabledOwner, TRUE);
+    // Enabled again before this window goes, so that the activation returns to them.
+    for (auto window = disabled.rbegin(); window != disabled.rend(); ++window) {
+        if (IsWindow(*window)) {
+            EnableWindow(*window, TRUE);
+        }
     }
     if (hwnd_ != nullptr) {
         ShowWindow(hwnd_, SW_HIDE);
+    }
+    if (activeBefore != nullptr && activeBefore != hwnd_ && IsWindow(activeBefore) &&
+        IsWindowEnabled(activeBefore) && GetActiveWindow() != activeBefore) {
+        SetActiveWindow(activeBefore);
     }
     if (failure_) {
         std::rethrow_exception(std::exchange(failure_, nullptr));

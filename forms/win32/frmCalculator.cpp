@@ -33,6 +33,27 @@ bool IsGreenLabel(ControlRole role) {
     return role == ControlRole::Display || role == ControlRole::SubDisplay;
 }
 
+// The system's button procedure, under the one of the hidden buttons.
+WNDPROC g_buttonProcedure = nullptr;
+
+// The hidden buttons lie behind the "=" key and act only through the keyboard: the mouse passes
+// through them, also where the key above is disabled (the system then looks for the window
+// under it, which must not be the cancel button).
+LRESULT CALLBACK HiddenButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCHITTEST) {
+        return HTTRANSPARENT;
+    }
+    return CallWindowProcW(g_buttonProcedure, window, message, wParam, lParam);
+}
+
+void HideFromTheMouse(HWND button) {
+    const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HiddenButtonProcedure)));
+    if (g_buttonProcedure == nullptr) {
+        g_buttonProcedure = previous;
+    }
+}
+
 }  // namespace
 
 frmCalculator::frmCalculator(HWND owner) {
@@ -108,9 +129,11 @@ void frmCalculator::CreateControls() {
                 break;
             case ControlRole::Cancel:
                 cmdCancel_ = window;
+                HideFromTheMouse(window);
                 break;
             case ControlRole::Tmp:
                 cmdTmp_ = window;
+                HideFromTheMouse(window);
                 break;
             case ControlRole::Display:
                 txtDisplay_ = window;

@@ -96,6 +96,7 @@ inline constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u)
 inline constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006u);
 inline constexpr HRESULT DISP_E_NONAMEDARGS = static_cast<HRESULT>(0x80020007u);
 inline constexpr HRESULT DISP_E_EXCEPTION = static_cast<HRESULT>(0x80020009u);
+inline constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000Au);
 inline constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000Bu);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu);
 
@@ -173,6 +174,7 @@ struct VARIANT {
         IDispatch* pdispVal;    // VT_DISPATCH, likewise
         VARIANT* pvarVal;       // VT_BYREF | VT_VARIANT
         IDispatch** ppdispVal;  // VT_BYREF | VT_DISPATCH
+        IUnknown** ppunkVal;    // VT_BYREF | VT_UNKNOWN
     };
 };
 using VARIANTARG = VARIANT;

@@ -19,6 +19,7 @@ class ZARNETCALC_EXPORT Error : public std::runtime_error {
 };
 
 inline constexpr int kErrInvalidCall = 5;       // "Invalid procedure call or argument"
+inline constexpr int kErrOverflow = 6;          // "Overflow"
 inline constexpr int kErrTypeMismatch = 13;     // "Type mismatch"
 inline constexpr int kErrObjectNotSet = 91;     // "Object variable or With block variable not set"
 inline constexpr int kErrNoSuchProperty = 438;  // "Object doesn't support this property or method"

@@ -9,6 +9,8 @@
 #include <functional>
 #include <thread>
 
+#include <private/qguiapplication_p.h>
+
 #include "support/ShowDriver.h"
 #include "zarnetcalc/clsZarnetCalc.h"
 
@@ -190,6 +192,33 @@ class tst_clsZarnetCalc : public QObject {
             QVERIFY2(dialog.isNull(), "the dialog outlived Show");
             QCOMPARE(QApplication::topLevelWidgets(), QWidgetList{owner_});
         }
+    }
+
+    // A Show inside a Show (from a timer, say): the outer calculator takes no input while the
+    // inner one is up, and does again once it has closed.
+    void showInsideAShow() {
+        auto inner = clsZarnetCalc::Create();
+        inner->setMyOwner(owner_);
+        bool outerBlocked = false;
+        bool outerFreeAfter = false;
+        WhenShown([&](QWidget* outer) {
+            WhenModal(
+                [&](QWidget* innerDialog) {
+                    outerBlocked =
+                        QGuiApplicationPrivate::instance()->isWindowBlocked(outer->windowHandle());
+                    Play(innerDialog, "7 Close");
+                },
+                [outer](QWidget* modal) { return modal != outer && CalculatorDialog(); });
+            inner->Show();
+            outerFreeAfter =
+                !QGuiApplicationPrivate::instance()->isWindowBlocked(outer->windowHandle());
+            Play(outer, "5 Close");
+        });
+        calc_->Show();
+        QVERIFY(outerBlocked);
+        QVERIFY(outerFreeAfter);
+        QCOMPARE(inner->Result(), 7.0);
+        QCOMPARE(calc_->Result(), 5.0);
     }
 
     void showWithoutOwner() {

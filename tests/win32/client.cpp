@@ -1,16 +1,22 @@
 // zc-client.exe: a native C++ client of the registered component, printing what it sees through
 // the dual interface's vtable, through IDispatch and through the type library, plus the unload
-// answer and calls from a second thread. The harness compares the lines with client.expected.
+// answer, calls from a second thread, and hosts as users found them (keys posted at once, a Show
+// inside a Show, an owner that does not answer, a worker thread that ends). The harness compares
+// the lines with client.expected. With --hung-owner it is that owner: a window whose thread
+// stops reading its messages.
 #include <windows.h>
 
 #include <oleauto.h>
 
 #include <wrl/client.h>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <string>
 #include <thread>
 
 #include "common/win32/WideText.h"
+#include "common/win32/WindowForm.h"
 #include "zarnetcalc/DispatchIds.h"
 #include "zarnetcalc/ZarnetCalc_h.h"
 
@@ -462,6 +468,268 @@ void Version(HMODULE module) {
                         std::to_string(LOWORD(fixed->dwFileVersionLS)) + " " + Narrow(product));
 }
 
+// ---- hosts as users found them ----------------------------------------------------------
+
+// What to do once a calculator (other than skip) is up, per thread timer.
+struct WhenUp {
+    HWND skip;
+    std::function<void(HWND)> act;
+};
+std::map<UINT_PTR, WhenUp> whenUp;
+
+BOOL CALLBACK FindCalculatorBut(HWND window, LPARAM search) {
+    auto* s = reinterpret_cast<std::pair<HWND, HWND>*>(search);  // skip, found
+    HWND found = nullptr;
+    FindCalculator(window, reinterpret_cast<LPARAM>(&found));
+    if (found != nullptr && found != s->first) {
+        s->second = found;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+    const auto it = whenUp.find(timer);
+    if (it == whenUp.end()) {
+        return;
+    }
+    std::pair<HWND, HWND> search{it->second.skip, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindCalculatorBut, reinterpret_cast<LPARAM>(&search));
+    if (search.second == nullptr) {
+        return;  // not up yet
+    }
+    KillTimer(nullptr, timer);
+    const WhenUp pending = std::move(it->second);
+    whenUp.erase(it);
+    pending.act(search.second);
+}
+
+// Show, and act once the calculator it opens is up.
+HRESULT ShowThen(_clsZarnetCalc* calc, HWND skip, std::function<void(HWND)> act) {
+    whenUp[SetTimer(nullptr, 0, 20, OnTimer)] = {skip, std::move(act)};
+    return calc->Show();
+}
+
+void PostKey(HWND dialog, UINT vk) {
+    PostMessageW(dialog, WM_KEYDOWN, vk, 0);
+}
+
+Ptr<_clsZarnetCalc> NewCalculator(const CLSID& clsid, IDispatch* owner) {
+    Ptr<_clsZarnetCalc> calc;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsZarnetCalc, Out(calc));
+    if (calc.Get() && owner != nullptr) {
+        calc->put_MyOwner(owner);
+    }
+    return calc;
+}
+
+std::string Ended(_clsZarnetCalc* calc, HRESULT hr) {
+    double result = 0;
+    VARIANT_BOOL cancelled = 0;
+    calc->get_Result(&result);
+    calc->get_Cancelled(&cancelled);
+    char text[64];
+    std::snprintf(text, sizeof text, ", Result %g, Cancelled %d", result, cancelled);
+    return Outcome(hr) + text;
+}
+
+// Values a script host hands over in forms of its own.
+void ScriptValues(_clsZarnetCalc* calc, IDispatch* form) {
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(L"1e400");
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS put{&text, &named, 1, 1};
+    EXCEPINFO info{};
+    HRESULT hr = calc->Invoke(ZC_DISPID_RESULT, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
+                              &put, nullptr, &info, nullptr);
+    Line("Invoke put Result \"1e400\"", Hex(hr) + ", exception " + Hex(info.scode));
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrSource);
+    VariantClear(&text);
+
+    IUnknown* unknown = form;
+    VARIANT byReference;
+    VariantInit(&byReference);
+    byReference.vt = VT_BYREF | VT_UNKNOWN;
+    byReference.ppunkVal = &unknown;
+    put.rgvarg = &byReference;
+    hr = calc->Invoke(ZC_DISPID_MYOWNER, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put,
+                      nullptr, nullptr, nullptr);
+    Line("Invoke put MyOwner by reference to an IUnknown", Hex(hr));
+}
+
+void PostedKeys(const CLSID& clsid, IDispatch* form) {
+    Ptr<_clsZarnetCalc> calc = NewCalculator(clsid, form);
+    const HRESULT hr = ShowThen(calc.Get(), nullptr, [](HWND dialog) {
+        PostKey(dialog, '7');
+        PostKey(dialog, VK_F2);
+    });
+    Line("Show, 7 and F2 posted at once", Ended(calc.Get(), hr));
+}
+
+void NestedShow(const CLSID& clsid, IDispatch* form) {
+    Ptr<_clsZarnetCalc> outer = NewCalculator(clsid, form);
+    std::string during = "not seen";
+    std::string after = "not seen";
+    const HRESULT hr = ShowThen(outer.Get(), nullptr, [&](HWND outerDialog) {
+        Ptr<_clsZarnetCalc> inner = NewCalculator(clsid, form);
+        ShowThen(inner.Get(), outerDialog, [&](HWND innerDialog) {
+            during = IsWindowEnabled(outerDialog) ? "enabled" : "disabled";
+            PostKey(innerDialog, VK_F2);
+        });
+        after = IsWindowEnabled(outerDialog) ? "enabled" : "disabled";
+        PostKey(outerDialog, VK_F2);
+    });
+    Line("Show inside a Show", Outcome(hr) + ", the outer calculator " + during +
+                                   " while the inner one is up, " + after + " after it");
+}
+
+// The owner: a window of another process whose thread has stopped reading its messages.
+int HungOwner() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ZarnetCalcHungOwner";
+    RegisterClassW(&windowClass);
+    CreateWindowW(L"ZarnetCalcHungOwner", L"Hung owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                  400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+    Sleep(30000);
+    return 0;
+}
+
+void OwnerThatDoesNotAnswer(const CLSID& clsid) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(path) + L"\" --hung-owner";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        Line("Show over a window that does not answer", "the other process did not start");
+        return;
+    }
+    HWND window = nullptr;
+    for (int i = 0; i < 500 && window == nullptr; ++i) {
+        Sleep(20);
+        window = FindWindowW(L"ZarnetCalcHungOwner", nullptr);
+    }
+    Ptr<IDispatch> form;
+    form.Attach(new zarnetcalc::win32::WindowForm(window));
+    Ptr<_clsZarnetCalc> calc = NewCalculator(clsid, form.Get());
+    const DWORD start = GetTickCount();
+    const HRESULT hr = calc->Show();
+    const DWORD took = GetTickCount() - start;
+    Line("Show over a window of another process that does not answer",
+         Outcome(hr) + (took < 5000 ? ", at once" : ", after " + std::to_string(took) + " ms"));
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// A worker thread in an apartment of its own uses the calculator and ends.
+struct WorkerJob {
+    CLSID clsid;
+    CLSID formClsid;
+};
+
+DWORD WINAPI Worker(void* parameter) {
+    const auto* job = static_cast<WorkerJob*>(parameter);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        Ptr<IDispatch> form;
+        CoCreateInstance(job->formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, Out(form));
+        Ptr<_clsZarnetCalc> calc = NewCalculator(job->clsid, form.Get());
+        if (calc.Get()) {
+            ShowThen(calc.Get(), nullptr, [](HWND dialog) { PostKey(dialog, VK_F2); });
+        }
+    }
+    CoUninitialize();
+    return 0;
+}
+
+DWORD WINAPI Idle(void*) {
+    Sleep(3000);
+    return 0;
+}
+
+// In a process of its own (--worker), where nothing else holds the library: a worker thread in
+// an apartment of its own uses the calculator and ends, and the library can go afterwards; and a
+// library loaded and freed by hand while another thread lives goes too.
+int WorkerProcess() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    WorkerJob job{};
+    CLSIDFromProgID(L"ZarnetCalc.clsZarnetCalc", &job.clsid);
+    CLSIDFromProgID(L"ZarnetCalcTest.Form", &job.formClsid);
+    HANDLE thread = CreateThread(nullptr, 0, Worker, &job, 0, nullptr);
+    const bool ended = thread != nullptr && WaitForSingleObject(thread, 15000) == WAIT_OBJECT_0;
+    Line("a thread that used the calculator, then released it and COM",
+         ended ? "ended" : "never ended");
+    CoFreeUnusedLibrariesEx(0, 0);
+    Line("  zarnetcalc.dll after CoFreeUnusedLibraries",
+         GetModuleHandleW(L"zarnetcalc.dll") != nullptr ? "still loaded" : "unloaded");
+    CoUninitialize();
+
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = sizeof path;
+    RegGetValueW(HKEY_CLASSES_ROOT,
+                 L"CLSID\\{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}\\InprocServer32", nullptr,
+                 RRF_RT_REG_SZ, nullptr, path, &size);
+    HANDLE idle = CreateThread(nullptr, 0, Idle, nullptr, 0, nullptr);
+    HMODULE library = LoadLibraryW(path);
+    const bool freed = library != nullptr && FreeLibrary(library) &&
+                       GetModuleHandleW(L"zarnetcalc.dll") == nullptr;
+    Line("zarnetcalc.dll loaded and freed by hand while another thread lives",
+         freed ? "unloaded" : "still loaded");
+    if (idle != nullptr) {
+        WaitForSingleObject(idle, 5000);
+        CloseHandle(idle);
+    }
+    if (thread != nullptr) {
+        CloseHandle(thread);
+    }
+    return 0;
+}
+
+// Runs the checks of --worker in a child process, its lines in this one's output.
+void WorkerThread() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(path) + L"\" --worker";
+    std::fflush(stdout);
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetHandleInformation(out, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        Line("a thread that used the calculator", "the process did not start");
+        return;
+    }
+    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+        Line("the worker's process", "never ended");
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+void HostsAsUsersFoundThem(_clsZarnetCalc* calc, const CLSID& clsid, IDispatch* form) {
+    ScriptValues(calc, form);
+    calc->put_MyOwner(nullptr);
+    PostedKeys(clsid, form);
+    NestedShow(clsid, form);
+    OwnerThatDoesNotAnswer(clsid);
+    WorkerThread();
+}
+
 using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
@@ -499,6 +767,7 @@ int Run() {
 
     Vtable(calc.Get(), form.Get(), child.Get());
     ShowOverForms(calc.Get(), formClsid);
+    HostsAsUsersFoundThem(calc.Get(), clsid, form.Get());
     Dispatch(calc.Get());
     TypeLibrary(calc.Get());
     OtherThread(calc.Get());
@@ -544,7 +813,13 @@ int Run() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--hung-owner") {
+        return HungOwner();
+    }
+    if (argc == 2 && std::string(argv[1]) == "--worker") {
+        return WorkerProcess();
+    }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
         std::puts("CoInitializeEx failed");
         return 1;
