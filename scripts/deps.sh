@@ -18,7 +18,7 @@ zc_packages=(
 zc_windows_packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 wine64-tools libwine-dev
-    xvfb xdotool
+    xvfb xdotool python3                        # python3: reading the screenshot's pixels
 )
 
 # The Debian packages' build and checks only (scripts/debian.sh).

@@ -103,6 +103,19 @@ demo_screenshot() {
         >/dev/null
     demo_run screenshot --keys "FIX 2 1 2 3 4 . 5 +" --screenshot "$(winpath "$png")" ||
         status=$?
+    # A long negative result: its whole text, sign first, lies right of the indicators.
+    local long=$work/long.png ink
+    demo_run long --keys "1 - 1 2 3 4 5 6 7 8 9 0 . 1 2 3 4 5 =" --screenshot "$(winpath "$long")" ||
+        true
+    ink=$(python3 tests/win32/displayink.py "$long" 192 2>&1) || true
+    if [[ $ink =~ ^ink\ from\ column\ ([0-9]+),\ indicators\ to\ column\ ([0-9]+)$ ]] &&
+        [ "${BASH_REMATCH[1]}" -gt $((BASH_REMATCH[2] + 2)) ] &&
+        grep -q $'^=\t-1234567889.12345\t$' "$work/long.out"; then
+        pass "the display at 192 DPI: -1234567889.12345 whole, right of the indicators ($ink)"
+    else
+        fail "the display at 192 DPI: $ink"
+        cat "$work/long.out"
+    fi
     timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
         >/dev/null
     # The width and height of the PNG's header, as four-byte numbers.

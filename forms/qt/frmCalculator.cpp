@@ -26,6 +26,7 @@
 
 #include "forms/CalculatorLayout.h"
 #include "forms/qt/CalculatorAccessibility.h"
+#include "forms/qt/DisplayLabel.h"
 #include "forms/qt/KeyTranslation.h"
 #include "forms/qt/Pictures.h"
 #include "forms/qt/PixelRect.h"
@@ -165,7 +166,8 @@ void frmCalculator::BuildControls() {
             widget = button;
             tabOrder.emplace_back(def.tabIndex, button);
         } else {
-            auto* label = new QLabel(this);
+            auto* label =
+                def.role == ControlRole::Display ? new DisplayLabel(this) : new QLabel(this);
             label->setFocusPolicy(Qt::NoFocus);
             widget = label;
         }

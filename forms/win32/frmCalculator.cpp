@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 #include <utility>
 
+#include "forms/DisplayFit.h"
 #include "forms/win32/ControlNames.h"
 #include "forms/win32/KeyTranslation.h"
 #include "forms/win32/Pictures.h"
@@ -232,23 +234,57 @@ void frmCalculator::DrawLabel(const DRAWITEMSTRUCT& item) const {
     HDC dc = item.hDC;
     RECT area = item.rcItem;
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    const bool display = item.hwndItem == txtDisplay_;
-    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-    if (display) {
-        const int margin = MulDiv(2, Dpi(), USER_DEFAULT_SCREEN_DPI);
-        InflateRect(&area, -margin, 0);
-        format |= DT_RIGHT;
-    } else {
-        format |= DT_LEFT;
-    }
-    const std::wstring text = Widen(WindowText(item.hwndItem));
     const int saved = SaveDC(dc);
-    SelectObject(dc, display ? displayFont_.Get() : indicatorFont_.Get());
     SetTextColor(dc, kGreen);
     SetBkColor(dc, kBlack);
     SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
+    if (item.hwndItem == txtDisplay_) {
+        DrawDisplay(dc, area);
+    } else {
+        const std::wstring text = Widen(WindowText(item.hwndItem));
+        SelectObject(dc, indicatorFont_.Get());
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+    }
     RestoreDC(dc, saved);
+}
+
+// The whole text, right-aligned in the part of the display right of the indicators (which lie
+// in front of its left end), in a smaller font when it is too wide at the display's own size.
+void frmCalculator::DrawDisplay(HDC dc, RECT area) const {
+    RECT indicator{};
+    POINT origin{0, 0};
+    GetWindowRect(lblSubDisplay0_, &indicator);
+    ClientToScreen(txtDisplay_, &origin);
+    const int gap = MulDiv(2, Dpi(), USER_DEFAULT_SCREEN_DPI);
+    area.left = std::max(area.left, indicator.right - origin.x + gap);
+    area.right -= gap;
+
+    LOGFONTW font{};
+    GetObjectW(displayFont_.Get(), sizeof font, &font);
+    std::map<long, zarnetcalc::win32::UniqueFont> scaled;  // by height, for this drawing
+    const auto fontAt = [&](double scale) {
+        LOGFONTW f = font;
+        f.lfHeight = static_cast<LONG>(std::lround(font.lfHeight * scale));
+        auto& made = scaled[f.lfHeight];
+        if (!made) {
+            made.Reset(CreateFontIndirectW(&f));
+        }
+        return made.Get();
+    };
+    const DisplayFit fit =
+        FitDisplayText(display_, area.right - area.left, [&](std::string_view text, double scale) {
+            SelectObject(dc, fontAt(scale));
+            const std::wstring wide = Widen(text);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+            return static_cast<double>(size.cx);
+        });
+    SelectObject(dc, fontAt(fit.scale));
+    const std::wstring shown = Widen(fit.text);
+    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &area,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_RIGHT);
+    SelectObject(dc, displayFont_.Get());  // before the scaled fonts go
 }
 
 void frmCalculator::OnCommand(int id) {

@@ -66,6 +66,7 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
 
     void SetTimerRunning(bool running);
     void DrawLabel(const DRAWITEMSTRUCT& item) const;
+    void DrawDisplay(HDC dc, RECT area) const;
     RECT OuterRect() const;
 
     calculator::Calculator logic_{*this};

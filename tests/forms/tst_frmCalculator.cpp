@@ -101,6 +101,8 @@ class tst_frmCalculator : public QObject {
     void placementProperties();
     void controlsAreNamed();
     void appearance();
+    void longNumbersAreReadable_data();
+    void longNumbersAreReadable();
     void focusIsShown();
     void minimisedComesBack();
     void screenReaderHearsTheDisplay();
@@ -554,6 +556,49 @@ void tst_frmCalculator::appearance() {
 
 // At open the "1" key, which Enter presses, shows the focus; once the focus rests on the hidden
 // cmdTmp, the "=" key looks like the button Enter presses.
+void tst_frmCalculator::longNumbersAreReadable_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a negative fraction of 15 digits") << "0 - . 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 Enter"
+                                                      << "-0.123456789012345";
+    QTest::newRow("a result in exponent form") << ". 1 - 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 Enter"
+                                               << "-1.23456789012346E+16";
+    QTest::newRow("an entry of 40 digits")
+        << "1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0"
+        << "1234567890123456789012345678901234567890";
+}
+
+// What is drawn, not only the label's text: the display's ink starts right of the indicators in
+// front of its left end, and hiding them uncovers nothing.
+void tst_frmCalculator::longNumbersAreReadable() {
+    QFETCH(QString, script);
+    QFETCH(QString, shown);
+    ShowDialog();
+    Play(script);
+    QCOMPARE(dlg_->DisplayText(), shown);
+
+    const QRect display = Control("txtDisplay")->geometry();
+    const int indicatorsRight = Control("lblSubDisplay(0)")->geometry().right();
+    auto leftmostInk = [&] {
+        const QImage image = dlg_->grab().toImage();
+        for (int x = display.left() + 2; x < display.right() - 1; ++x) {
+            for (int y = display.top() + 2; y < display.bottom() - 1; ++y) {
+                if (qGreen(image.pixel(x, y)) > 96)
+                    return x;
+            }
+        }
+        return -1;
+    };
+    const int shownWithIndicators = leftmostInk();
+    Control("lblSubDisplay(0)")->hide();
+    Control("lblSubDisplay(1)")->hide();
+    QCOMPARE(leftmostInk(), shownWithIndicators);
+    QVERIFY2(shownWithIndicators > indicatorsRight,
+             qPrintable(QString("ink at %1, the indicators end at %2")
+                            .arg(shownWithIndicators)
+                            .arg(indicatorsRight)));
+}
+
 void tst_frmCalculator::focusIsShown() {
     ShowDialog();
     QWidget* one = Control("cmdKeypad(1)");
