@@ -61,6 +61,9 @@ class QuietControls final : public ControlSurface {
     void FocusTmp() override { ++focus; }
     void HideDialog() override {}
     void ShowAboutBox() override {}
+    std::optional<std::string> ClipboardText() const override { return std::nullopt; }
+    void SetClipboardText(std::string_view) override {}
+    void Announce(std::string_view) override {}
 };
 
 // A key of the stream: a keypad index, or -1 for the FIX button.

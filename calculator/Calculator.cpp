@@ -2,6 +2,7 @@
 // error lockout, the keyboard map and the command buttons. Widgets and key translation are forms/'.
 #include "Calculator.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "KeyCodes.h"
@@ -163,10 +164,21 @@ void Calculator::Timer1_Timer() {
     ui_.FocusTmp();
 }
 
-// Windows virtual-key codes. Shift is not looked at: the key translation delivers a main-keyboard
-// digit code only for a key that types that digit.
-void Calculator::Form_KeyDown(std::int16_t& KeyCode, std::int16_t /*Shift*/) {
+// Windows virtual-key codes. Shift is not looked at for the keys of the table: the key
+// translation delivers a main-keyboard digit code only for a key that types that digit. The
+// clipboard keys, which no key of the table is, are told apart by it.
+void Calculator::Form_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) {
     const std::int16_t code = KeyCode;
+    const std::int16_t modifiers = Shift & (kShiftMask | kCtrlMask | kAltMask);
+    if ((modifiers == kCtrlMask && (code == vk::kC || code == vk::kInsert))) {
+        CopyDisplay();
+        return;
+    }
+    if ((modifiers == kCtrlMask && code == vk::kV) ||
+        (modifiers == kShiftMask && code == vk::kInsert)) {
+        PasteClipboard();
+        return;
+    }
     std::int16_t index;
     if (code >= vk::kDigit0 && code <= vk::kDigit0 + 9) {  // main keyboard 0 to 9
         index = static_cast<std::int16_t>(code - vk::kDigit0);
@@ -224,6 +236,46 @@ void Calculator::Form_KeyPress(std::int16_t& KeyAscii) {
             return;
     }
     cmdKeypad_Click(index);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The clipboard
+
+std::string_view TrimmedText(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool IsPastable(std::string_view text) {
+    if (text.empty() || text.size() > kMaxPaste ||
+        text.find_first_not_of("0123456789.") != std::string_view::npos) {
+        return false;
+    }
+    const auto points = std::count(text.begin(), text.end(), '.');
+    return points <= 1 && text.size() > std::size_t(points);
+}
+
+void Calculator::CopyDisplay() {
+    ui_.SetClipboardText(ui_.DisplayText());
+}
+
+// As the keys would: each digit and the point through the keypad handler, so every rule of
+// entry, FIX and the error state applies, and the focus ends where typing leaves it.
+void Calculator::PasteClipboard() {
+    const std::optional<std::string> clipboard = ui_.ClipboardText();
+    const std::string number(TrimmedText(clipboard.value_or("")));
+    if (!IsPastable(number)) {
+        ui_.Announce("Nothing to paste");
+        return;
+    }
+    for (const char c : number) {
+        std::int16_t Index = c == '.' ? key::kPoint : static_cast<std::int16_t>(c - '0');
+        cmdKeypad_Click(Index);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

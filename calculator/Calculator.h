@@ -10,6 +10,12 @@
 
 namespace zarnetcalc::calculator {
 
+// Whether a clipboard text, trimmed of surrounding white space, is a number the keypad could
+// have typed: digits with at most one ".", at least one digit, at most kMaxPaste characters.
+inline constexpr std::size_t kMaxPaste = 64;
+bool IsPastable(std::string_view text);
+std::string_view TrimmedText(std::string_view text);
+
 // Keypad indexes of the cmdKeypad control array.
 namespace key {
 inline constexpr std::int16_t k00 = 10;
@@ -64,6 +70,14 @@ class Calculator {
     void Timer1_Timer();
     void Form_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
     void Form_KeyPress(std::int16_t& KeyAscii);
+
+    // The clipboard, beside the keyboard map (Ctrl+C or Ctrl+Insert, Ctrl+V or Shift+Insert, and
+    // the display's context menu). Copying puts the display's text as shown on the clipboard and
+    // changes nothing else. Pasting types a number the keypad could have typed, digit by digit
+    // and point by point through the keypad handler; anything else changes nothing and is
+    // announced as "Nothing to paste".
+    void CopyDisplay();
+    void PasteClipboard();
 
   private:
     void ResetCalculator();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,13 @@ class ControlSurface {
 
     // Opens the shared About box modally and returns when it is closed.
     virtual void ShowAboutBox() = 0;
+
+    // The system clipboard's text (nothing when it holds none), and putting a text there.
+    virtual std::optional<std::string> ClipboardText() const = 0;
+    virtual void SetClipboardText(std::string_view text) = 0;
+
+    // Says a message to assistive tools (a screen reader speaks it), the display unchanged.
+    virtual void Announce(std::string_view message) = 0;
 };
 
 }  // namespace zarnetcalc::calculator

@@ -17,6 +17,9 @@ inline constexpr std::int16_t kDecimal = 110;
 inline constexpr std::int16_t kDivide = 111;  // the last keypad code
 inline constexpr std::int16_t kF1 = 112;      // F1..F24: 112..135
 inline constexpr std::int16_t kF2 = 113;
+inline constexpr std::int16_t kInsert = 45;
+inline constexpr std::int16_t kC = 67;  // letters are their capitals' codes
+inline constexpr std::int16_t kV = 86;
 }  // namespace vk
 
 // Shift-state bits as Form_KeyDown receives them.

@@ -2,6 +2,7 @@
 // modifiers a bracketed key name stands for on a US keyboard.
 #include "demo/KeyScript.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -18,7 +19,10 @@ const char* const kScriptUsage =
     "white space: a button by its caption (0-9 00 . * / - + ( ) = % FIX CE AC Close About), or a\n"
     "key: <0>-<9> <KP0>-<KP9> <KP*> <KP+> <KP-> <KP.> <KP/> <Enter> <Space> <Esc> <F2> <Tab>\n"
     "<Alt+F> <Alt+E> <Alt+A> <Alt+C> <%> <(> <)> <*> <+> <-> <.> </> (a US keyboard: <*> is\n"
-    "Shift+8). An About box a token opens is closed with Esc before the next token.\n"
+    "Shift+8), <Ctrl+C> <Ctrl+Insert> (copy) <Ctrl+V> <Shift+Insert> (paste). An About box a\n"
+    "token opens is closed with Esc before the next token. When the script copies, a line\n"
+    "Clipboard=TEXT with the clipboard's text comes before the Result line.\n"
+    "--clipboard puts TEXT on the clipboard before the calculator opens.\n"
     "--screenshot saves the calculator as it looks after the last token (or as it was when it\n"
     "ended) as a PNG.\n";
 
@@ -72,6 +76,11 @@ const std::map<std::string, KeyStroke>& Keys() {
         m["<*>"] = shifted('8', '*');
         m["<+>"] = shifted('=', '+');
         for (char c : {'-', '.', '/'}) m[std::string("<") + c + ">"] = plain(c, c);
+        // The clipboard's keys: Ctrl and a letter types its control character.
+        m["<Ctrl+C>"] = {N::None, 'c', '\x03', false, false, false, true};
+        m["<Ctrl+V>"] = {N::None, 'v', '\x16', false, false, false, true};
+        m["<Ctrl+Insert>"] = {N::Insert, 0, 0, false, false, false, true};
+        m["<Shift+Insert>"] = {N::Insert, 0, 0, false, true, false, false};
         return m;
     }();
     return keys;
@@ -94,6 +103,12 @@ std::optional<KeyToken> ParseToken(const std::string& text) {
 }
 
 }  // namespace
+
+bool Copies(const ParsedScript& script) {
+    return std::any_of(script.tokens.begin(), script.tokens.end(), [](const KeyToken& token) {
+        return token.text == "<Ctrl+C>" || token.text == "<Ctrl+Insert>";
+    });
+}
 
 ParsedScript ParseKeyScript(const std::string& script) {
     ParsedScript parsed;

@@ -10,7 +10,7 @@ namespace zarnetcalc::demo {
 
 // A key as pressed on a US keyboard, for each platform to turn into its own key codes.
 struct KeyStroke {
-    enum class Named { None, Enter, Space, Esc, F2, Tab };
+    enum class Named { None, Enter, Space, Esc, F2, Tab, Insert };
 
     Named named = Named::None;
     char key = 0;    // unnamed: the key's own character ('5' for <%>, 'f' for <Alt+F>)
@@ -18,6 +18,7 @@ struct KeyStroke {
     bool keypad = false;
     bool shift = false;
     bool alt = false;
+    bool ctrl = false;
 };
 
 struct KeyToken {
@@ -37,9 +38,13 @@ struct ParsedScript {
 
 // Buttons by caption: 0 to 9, 00, . * / - + ( ) = %, FIX, CE, AC, Close, About. Keys: <0>..<9>,
 // <KP0>..<KP9>, <KP*> <KP+> <KP-> <KP.> <KP/>, <Enter> <Space> <Esc> <F2> <Tab>, <Alt+F> <Alt+E>
-// <Alt+A> <Alt+C>, and the characters <%> <(> <)> <*> <+> <-> <.> </> as typed on a US keyboard
-// (<*> is Shift+8). Tokens are case-sensitive.
+// <Alt+A> <Alt+C>, the characters <%> <(> <)> <*> <+> <-> <.> </> as typed on a US keyboard
+// (<*> is Shift+8), and the clipboard's <Ctrl+C> <Ctrl+Insert> <Ctrl+V> <Shift+Insert>. Tokens
+// are case-sensitive.
 ParsedScript ParseKeyScript(const std::string& script);
+
+// Whether the script copies to the clipboard (the host then prints the clipboard's text).
+bool Copies(const ParsedScript& script);
 
 // The sample host's usage below its synopsis: the window, --keys and --screenshot.
 extern const char* const kScriptUsage;

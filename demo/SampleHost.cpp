@@ -31,6 +31,11 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args
             return std::nullopt;
         } else if (auto keys = value("--keys")) {
             options.keys = *keys;
+        } else if (arg == "--clipboard" && i + 1 >= args.size()) {
+            status = Fail(2, "--clipboard needs a TEXT");
+            return std::nullopt;
+        } else if (auto text = value("--clipboard")) {
+            options.clipboard = *text;
         } else if (auto file = value("--screenshot")) {
             if (file->empty()) {
                 status = Fail(2, "--screenshot needs a FILE.png");
@@ -87,6 +92,10 @@ std::string ResultText(double result) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return text;
+}
+
+std::string ClipboardLine(const std::string& text) {
+    return "Clipboard=" + text;
 }
 
 std::string ResultLine(double result, bool cancelled, bool errorOccurred) {

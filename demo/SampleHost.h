@@ -13,10 +13,11 @@
 namespace zarnetcalc::demo {
 
 struct HostOptions {
-    std::optional<std::string> keys;  // --keys SCRIPT (UTF-8)
-    std::string screenshot;           // --screenshot FILE.png, "" for none
-    ParsedScript script;              // the --keys script, read before anything is shown
-    std::vector<std::size_t> others;  // places in args of arguments that are no option of ours
+    std::optional<std::string> keys;       // --keys SCRIPT (UTF-8)
+    std::string screenshot;                // --screenshot FILE.png, "" for none
+    std::optional<std::string> clipboard;  // --clipboard TEXT
+    ParsedScript script;                   // the --keys script, read before anything is shown
+    std::vector<std::size_t> others;       // places in args of arguments that are no option of ours
 };
 
 // Reads the command line (args[0] is the program). Nothing, with status the exit status, after
@@ -34,6 +35,9 @@ void PrintLine(std::string_view line);
 // A number as the calculator writes it: up to 15 significant digits, "." as separator, exponent
 // form such as 1E+16 for extreme magnitudes.
 std::string ResultText(double result);
+
+// "Clipboard=TEXT", printed before the Result line when the script copied.
+std::string ClipboardLine(const std::string& text);
 
 // "Result=R Cancelled=C ErrorOccurred=E", R as ResultText gives it.
 std::string ResultLine(double result, bool cancelled, bool errorOccurred);

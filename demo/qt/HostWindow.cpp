@@ -1,7 +1,9 @@
 // The sample host window: how an application uses clsZarnetCalc, synchronously from a slot.
 #include "HostWindow.h"
 
+#include <QClipboard>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,6 +72,8 @@ void HostWindow::OpenCalculator() {
         txtNumber_->setText(QString::fromStdString(ResultText(calc_->Result())));
         lblOutcome_->setText("Taken from the calculator.");
     }
+    if (printClipboard_)
+        PrintLine(ClipboardLine(QGuiApplication::clipboard()->text().toStdString()));
     PrintLine(ResultLine(calc_->Result(), calc_->Cancelled() != kFalse,
                          calc_->ErrorOccurred() != kFalse));
 }

@@ -24,6 +24,8 @@ class HostWindow : public QWidget {
 
     QPushButton* CalculatorButton() const { return cmdCalculator_; }
     bool LastShowFailed() const { return lastShowFailed_; }
+    // With on, the clipboard's text is printed ("Clipboard=TEXT") before each Result line.
+    void PrintClipboard(bool on) { printClipboard_ = on; }
 
   public slots:
     // Runs the calculator modally; on return shows the outcome and prints it on stdout as
@@ -36,6 +38,7 @@ class HostWindow : public QWidget {
     QPushButton* cmdCalculator_ = nullptr;
     QLabel* lblOutcome_ = nullptr;
     bool lastShowFailed_ = false;
+    bool printClipboard_ = false;
 };
 
 }  // namespace zarnetcalc::demo

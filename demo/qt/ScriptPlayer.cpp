@@ -23,7 +23,9 @@ namespace {
 Qt::Key QtKey(const KeyStroke& stroke) {
     switch (stroke.named) {
         case KeyStroke::Named::None:
-            return static_cast<Qt::Key>(QChar(stroke.typed).toUpper().unicode());
+            // With Ctrl a letter types a control character: the key is the letter's.
+            return static_cast<Qt::Key>(
+                QChar(stroke.ctrl ? stroke.key : stroke.typed).toUpper().unicode());
         case KeyStroke::Named::Enter:
             return Qt::Key_Return;
         case KeyStroke::Named::Space:
@@ -34,6 +36,8 @@ Qt::Key QtKey(const KeyStroke& stroke) {
             return Qt::Key_F2;
         case KeyStroke::Named::Tab:
             return Qt::Key_Tab;
+        case KeyStroke::Named::Insert:
+            return Qt::Key_Insert;
     }
     return Qt::Key_unknown;
 }
@@ -46,6 +50,7 @@ void SendKey(QWidget* target, const KeyStroke& stroke) {
     modifiers.setFlag(Qt::KeypadModifier, stroke.keypad);
     modifiers.setFlag(Qt::ShiftModifier, stroke.shift);
     modifiers.setFlag(Qt::AltModifier, stroke.alt);
+    modifiers.setFlag(Qt::ControlModifier, stroke.ctrl);
     const QString text = stroke.typed != 0 ? QString(QChar(stroke.typed)) : QString();
     QPointer<QWidget> alive = target;
     auto send = [&](QEvent::Type type, int k, Qt::KeyboardModifiers m, const QString& t) {
@@ -60,12 +65,16 @@ void SendKey(QWidget* target, const KeyStroke& stroke) {
     const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
     if (held & Qt::ShiftModifier)
         send(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier, {});
+    if (held & Qt::ControlModifier)
+        send(QEvent::KeyPress, Qt::Key_Control, held, {});
     if (held & Qt::AltModifier)
         send(QEvent::KeyPress, Qt::Key_Alt, held, {});
     send(QEvent::KeyPress, key, modifiers, text);
     send(QEvent::KeyRelease, key, modifiers, text);
     if (held & Qt::AltModifier)
         send(QEvent::KeyRelease, Qt::Key_Alt, held, {});
+    if (held & Qt::ControlModifier)
+        send(QEvent::KeyRelease, Qt::Key_Control, held, {});
     if (held & Qt::ShiftModifier)
         send(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier, {});
 }

@@ -1,6 +1,7 @@
 // zarnetcalc-demo: the sample host of the calculator component. Without arguments it opens its
 // window; with --keys it types a script into the calculator and prints what the display shows.
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -19,7 +20,7 @@ namespace {
 
 constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo [Qt options]\n"
-    "       zarnetcalc-demo --keys \"SCRIPT\" [--screenshot FILE.png]\n"
+    "       zarnetcalc-demo --keys \"SCRIPT\" [--clipboard TEXT] [--screenshot FILE.png]\n"
     "\n";
 constexpr const char* kPlatformNote = "Without a display the offscreen platform is used.\n";
 
@@ -90,7 +91,10 @@ int main(int argc, char** argv) {
     if (const QStringList rest = QApplication::arguments().mid(1); !rest.isEmpty())
         return Fail(2, "unknown option: ", qPrintable(rest.first()));
 
+    if (options->clipboard)
+        QGuiApplication::clipboard()->setText(QString::fromStdString(*options->clipboard));
     zarnetcalc::demo::HostWindow window;
+    window.PrintClipboard(zarnetcalc::demo::Copies(options->script));
     if (options->keys) {
         zarnetcalc::demo::ScriptPlayer player(std::move(options->script.tokens),
                                               QString::fromStdString(options->screenshot));

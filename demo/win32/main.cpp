@@ -28,7 +28,7 @@ using zarnetcalc::demo::Fail;
 
 constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo\n"
-    "       zarnetcalc-demo --keys \"SCRIPT\" [--screenshot FILE.png]\n"
+    "       zarnetcalc-demo --keys \"SCRIPT\" [--clipboard TEXT] [--screenshot FILE.png]\n"
     "\n";
 constexpr const char* kPlatformNote =
     "\nThe component (zarnetcalc.dll) must be registered: regsvr32 zarnetcalc.dll\n";

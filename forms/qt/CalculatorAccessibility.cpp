@@ -17,6 +17,7 @@ namespace {
 struct Mark {
     Presentation presentation = Presentation::Readout;
     QPointer<QLabel> speaksFor;  // for a Speaker: the display
+    QString message;             // for a Speaker: a message said instead, until the next figure
 };
 
 // The marked controls. Qt asks the factory about every object it meets, so the answer for the
@@ -84,6 +85,9 @@ class SpeakerInterface final : public QAccessibleWidget {
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name) {
             const auto mark = Marks().constFind(widget());
+            if (mark != Marks().cend() && !mark->message.isEmpty()) {
+                return mark->message;
+            }
             const QLabel* display = mark != Marks().cend() ? mark->speaksFor.data() : nullptr;
             return display != nullptr ? display->text() : QString();
         }
@@ -173,9 +177,22 @@ void AnnounceReadout(QLabel* readout, const QString& oldText, QWidget* speaker) 
     QAccessibleValueChangeEvent valueChange(readout, text);
     QAccessible::updateAccessibility(&valueChange);
     if (speaker != nullptr) {
+        if (const auto mark = Marks().find(speaker); mark != Marks().end()) {
+            mark->message.clear();
+        }
         QAccessibleEvent nameChange(speaker, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&nameChange);
     }
+}
+
+void Announce(QWidget* speaker, const QString& message) {
+    const auto mark = Marks().find(speaker);
+    if (mark == Marks().end()) {
+        return;
+    }
+    mark->message = message;
+    QAccessibleEvent nameChange(speaker, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChange);
 }
 
 }  // namespace zarnetcalc::forms::qt::accessibility

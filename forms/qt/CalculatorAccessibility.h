@@ -27,4 +27,8 @@ void SpeakFor(QWidget* speaker, QLabel* display);
 // screen reader says when the speaker has the focus.
 void AnnounceReadout(QLabel* readout, const QString& oldText, QWidget* speaker = nullptr);
 
+// Says a message through a speaker: its name is the message (and a name change is sent) until
+// the next readout it speaks for is announced.
+void Announce(QWidget* speaker, const QString& message);
+
 }  // namespace zarnetcalc::forms::qt::accessibility

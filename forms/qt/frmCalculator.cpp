@@ -11,12 +11,16 @@
 #include <utility>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QHash>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -367,6 +371,13 @@ void frmCalculator::PreviewKey(const QKeyEvent& event) {
 }
 
 void frmCalculator::keyPressEvent(QKeyEvent* event) {
+    // The Menu key and Shift+F10 open the display's menu, wherever the focus is.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    if (menuKey || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        event->accept();
+        ShowDisplayMenu(txtDisplay_->mapToGlobal(txtDisplay_->rect().center()));
+        return;
+    }
     // Enter (main or keypad) clicks the focused button; with the focus on cmdTmp that is "=".
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
@@ -378,6 +389,33 @@ void frmCalculator::keyPressEvent(QKeyEvent* event) {
         }
     }
     QDialog::keyPressEvent(event);  // Esc: reject(), which clicks cmdCancel
+}
+
+// A right click on the display opens its menu (the keyboard's ways in are keyPressEvent's).
+void frmCalculator::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Mouse &&
+        txtDisplay_->geometry().contains(event->pos())) {
+        ShowDisplayMenu(event->globalPos());
+    }
+}
+
+// Copy and Paste, Paste greyed while the clipboard holds nothing the keypad could have typed.
+// Leaving the menu gives the focus back to where it was.
+void frmCalculator::ShowDisplayMenu(const QPoint& at) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuDisplay"));
+    QAction* copy = menu.addAction(QStringLiteral("&Copy"));
+    QAction* paste = menu.addAction(QStringLiteral("&Paste"));
+    const std::optional<std::string> clipboard = surface_.ClipboardText();
+    paste->setEnabled(calculator::IsPastable(calculator::TrimmedText(clipboard.value_or(""))));
+    QPointer<QWidget> focus = focusWidget();
+    QAction* chosen = menu.exec(at);
+    if (!focus.isNull())
+        focus->setFocus(Qt::PopupFocusReason);
+    if (chosen == copy)
+        logic_.CopyDisplay();
+    else if (chosen == paste)
+        logic_.PasteClipboard();
 }
 
 void frmCalculator::closeEvent(QCloseEvent* event) {
@@ -511,6 +549,23 @@ void frmCalculator::Surface::HideDialog() {
 
 void frmCalculator::Surface::ShowAboutBox() {
     qt::ShowAboutBox(&d_);
+}
+
+std::optional<std::string> frmCalculator::Surface::ClipboardText() const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (data == nullptr || !data->hasText())
+        return std::nullopt;
+    return data->text().toStdString();
+}
+
+void frmCalculator::Surface::SetClipboardText(std::string_view text) {
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void frmCalculator::Surface::Announce(std::string_view message) {
+    accessibility::Announce(
+        d_.cmdTmp_, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
 }
 
 }  // namespace zarnetcalc::forms::qt

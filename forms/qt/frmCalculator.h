@@ -55,6 +55,7 @@ class frmCalculator : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -76,6 +77,9 @@ class frmCalculator : public QDialog {
         void FocusTmp() override;
         void HideDialog() override;
         void ShowAboutBox() override;
+        std::optional<std::string> ClipboardText() const override;
+        void SetClipboardText(std::string_view text) override;
+        void Announce(std::string_view message) override;
 
       private:
         frmCalculator& d_;
@@ -94,6 +98,7 @@ class frmCalculator : public QDialog {
     void ShowIndicator(const QString& text);
     void ShowWhereEnterGoes(bool onTmp);
     void RestoreFromMinimised();
+    void ShowDisplayMenu(const QPoint& at);
 
     Surface surface_{*this};
     calculator::Calculator logic_{surface_};

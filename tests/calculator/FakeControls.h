@@ -25,6 +25,8 @@ class FakeControls : public ControlSurface {
     int focusCount = 0;
     int hideCount = 0;
     int aboutCount = 0;
+    std::optional<std::string> clipboard;
+    std::vector<std::string> announced;
 
     static std::size_t IndexOf(NamedControl c) {
         switch (c) {
@@ -53,6 +55,9 @@ class FakeControls : public ControlSurface {
     void FocusTmp() override { ++focusCount; }
     void HideDialog() override { ++hideCount; }
     void ShowAboutBox() override { ++aboutCount; }
+    std::optional<std::string> ClipboardText() const override { return clipboard; }
+    void SetClipboardText(std::string_view text) override { clipboard = std::string(text); }
+    void Announce(std::string_view message) override { announced.emplace_back(message); }
 
     // The enabled states as a string of 1 and 0, easy to compare and to read in a failure.
     std::string EnabledPattern() const {

@@ -145,6 +145,8 @@ class TestCalculator : public QObject {
 
   private slots:
     void formLoad();
+    void pasted_data();
+    void pasted();
     void keyScript_data();
     void keyScript();
     void stateAfterScript_data();
@@ -596,6 +598,54 @@ void TestCalculator::aboutAndTimer() {
     rig.ui.enabled[FakeControls::kTimer1] = true;
     rig.calc.Timer1_Timer();
     QVERIFY(!rig.ui.enabled[FakeControls::kTimer1]);
+}
+
+// What a paste takes: the numbers the keypad could have typed; anything else is announced as
+// "Nothing to paste" and changes nothing.
+void TestCalculator::pasted_data() {
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("display");  // after "5 +" and the paste
+    const QString refused = "5";
+    QTest::newRow("digits") << "42"
+                            << "42";
+    QTest::newRow("a point") << "0.5"
+                             << "0.5";
+    QTest::newRow("a point first") << ".5"
+                                   << "0.5";
+    QTest::newRow("a point last") << "7."
+                                  << "7.";
+    QTest::newRow("blanks and a line end around it") << " \t12\r\n"
+                                                     << "12";
+    QTest::newRow("64 digits") << QString(64, '9') << QString(64, '9');
+    QTest::newRow("65 digits") << QString(65, '9') << refused;
+    QTest::newRow("a sign") << "-3" << refused;
+    QTest::newRow("a plus") << "+3" << refused;
+    QTest::newRow("an exponent") << "1E5" << refused;
+    QTest::newRow("two points") << "1.2.3" << refused;
+    QTest::newRow("only a point") << "." << refused;
+    QTest::newRow("grouping") << "1,234" << refused;
+    QTest::newRow("a decimal comma") << "1,5" << refused;
+    QTest::newRow("two lines") << "1\n2" << refused;
+    QTest::newRow("letters") << "12a" << refused;
+    QTest::newRow("nothing") << "" << refused;
+    QTest::newRow("blanks only") << "  " << refused;
+}
+
+void TestCalculator::pasted() {
+    QFETCH(QString, clipboard);
+    QFETCH(QString, display);
+    Rig rig;
+    rig.Run("5 +");
+    rig.ui.clipboard = clipboard.toStdString();
+    rig.calc.PasteClipboard();
+    QCOMPARE(QString::fromStdString(rig.ui.display), display);
+    const bool refused = rig.ui.display == "5";
+    QCOMPARE(rig.ui.announced.size(), refused ? std::size_t(1) : std::size_t(0));
+    if (refused)
+        QCOMPARE(QString::fromStdString(rig.ui.announced.front()), QString("Nothing to paste"));
+    rig.ui.clipboard.reset();  // no text at all
+    rig.calc.PasteClipboard();
+    QCOMPARE(QString::fromStdString(rig.ui.display), display);
 }
 
 QTEST_APPLESS_MAIN(TestCalculator)

@@ -43,15 +43,18 @@ class tst_demo : public QObject {
     // The cases are shared with the Windows stage, which runs the Windows host on them.
     void script_data() {
         QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("clipboard");  // the --clipboard option, if the case has one
         QTest::addColumn<QString>("output");
         QFile file(ZC_DEMO_SCRIPTS);
         QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), ZC_DEMO_SCRIPTS);
         QString name, script, output;
+        QStringList clipboard;
         auto addCase = [&] {
             if (!name.isEmpty())
-                QTest::newRow(qPrintable(name)) << script << output;
+                QTest::newRow(qPrintable(name)) << script << clipboard << output;
             name.clear();
             script.clear();
+            clipboard.clear();
             output.clear();
         };
         int cases = 0;
@@ -69,6 +72,8 @@ class tst_demo : public QObject {
                 ++cases;
             } else if (line.startsWith("keys:")) {
                 script = line.mid(5).trimmed();
+            } else if (line.startsWith("clipboard: ")) {
+                clipboard = QStringList{"--clipboard", line.mid(11)};
             } else {
                 output += QString(line).replace("\\t", "\t") + '\n';
             }
@@ -80,8 +85,9 @@ class tst_demo : public QObject {
     // Neither the host nor the component says anything on standard error in a normal run.
     void script() {
         QFETCH(QString, script);
+        QFETCH(QStringList, clipboard);
         QFETCH(QString, output);
-        const Run run = RunDemo({"--keys", script});
+        const Run run = RunDemo(QStringList{"--keys", script} + clipboard);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, output);
         QCOMPARE(run.err, QString());

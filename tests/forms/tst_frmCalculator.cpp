@@ -7,7 +7,10 @@
 #include <QtTest/qtestspontaneevent.h>
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +106,8 @@ class tst_frmCalculator : public QObject {
     void appearance();
     void longNumbersAreReadable_data();
     void longNumbersAreReadable();
+    void displayMenu_data();
+    void displayMenu();
     void focusIsShown();
     void minimisedComesBack();
     void screenReaderHearsTheDisplay();
@@ -597,6 +602,76 @@ void tst_frmCalculator::longNumbersAreReadable() {
              qPrintable(QString("ink at %1, the indicators end at %2")
                             .arg(shownWithIndicators)
                             .arg(indicatorsRight)));
+}
+
+void tst_frmCalculator::displayMenu_data() {
+    QTest::addColumn<QString>("openedBy");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("pasteEnabled");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("clipboardAfter");
+    QTest::newRow("right click, Copy") << "click"
+                                       << "x"
+                                       << "&Copy" << false << "7"
+                                       << "7";
+    QTest::newRow("Menu key, Paste") << "Menu"
+                                     << "12"
+                                     << "&Paste" << true << "712"
+                                     << "12";
+    QTest::newRow("Shift+F10, left with Esc") << "Shift+F10"
+                                              << "1e5"
+                                              << "" << false << "7"
+                                              << "1e5";
+}
+
+// The display's menu: Copy, and Paste greyed while the clipboard holds nothing to paste; the
+// focus is where it was once the menu has gone.
+void tst_frmCalculator::displayMenu() {
+    QFETCH(QString, openedBy);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, chosen);
+    QFETCH(bool, pasteEnabled);
+    QFETCH(QString, display);
+    QFETCH(QString, clipboardAfter);
+    ShowDialog();
+    Play("7");
+    QGuiApplication::clipboard()->setText(clipboard);
+    bool seen = false;
+    QTimer poll;  // until the menu is up
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        poll.stop();
+        seen = true;
+        const QList<QAction*> actions = menu->actions();
+        QCOMPARE(actions.size(), 2);
+        QVERIFY(actions[0]->isEnabled());
+        QCOMPARE(actions[1]->isEnabled(), pasteEnabled);
+        for (QAction* action : actions) {
+            if (action->text() == chosen)
+                menu->setActiveAction(action);
+        }
+        QTest::keyClick(menu, chosen.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+    });
+    poll.start(0);
+    QWindow* window = dlg_->windowHandle();
+    if (openedBy == "click") {
+        QWidget* label = Control("txtDisplay");
+        QContextMenuEvent event(QContextMenuEvent::Mouse, label->rect().center(),
+                                label->mapToGlobal(label->rect().center()));
+        QApplication::sendEvent(label, &event);
+    } else if (openedBy == "Menu") {
+        QTest::keyClick(window, Qt::Key_Menu);
+    } else {
+        QTest::keyClick(window, Qt::Key_F10, Qt::ShiftModifier);
+    }
+    QTRY_VERIFY(seen);
+    poll.stop();
+    QCOMPARE(dlg_->DisplayText(), display);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
+    QCOMPARE(FocusName(), QString("cmdTmp"));
 }
 
 void tst_frmCalculator::focusIsShown() {
