@@ -11,8 +11,8 @@
 namespace zarnetcalc::win32 {
 
 // Presses and releases one key as the keyboard would: modifiers first, then the key.
-inline void PressKey(unsigned vk, bool shift = false, bool alt = false) {
-    INPUT inputs[6] = {};
+inline void PressKey(unsigned vk, bool shift = false, bool alt = false, bool ctrl = false) {
+    INPUT inputs[8] = {};
     UINT count = 0;
     auto add = [&](unsigned key, bool up) {
         INPUT& input = inputs[count++];
@@ -20,12 +20,15 @@ inline void PressKey(unsigned vk, bool shift = false, bool alt = false) {
         input.ki.wVk = static_cast<WORD>(key);
         input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
         input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        if (key == VK_DIVIDE) {
-            input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;  // the keypad's "/" shares its scan code
+        if (key == VK_DIVIDE || key == VK_INSERT) {
+            input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;  // the keypad shares their scan codes
         }
     };
     if (shift) {
         add(VK_SHIFT, false);
+    }
+    if (ctrl) {
+        add(VK_CONTROL, false);
     }
     if (alt) {
         add(VK_MENU, false);
@@ -34,6 +37,9 @@ inline void PressKey(unsigned vk, bool shift = false, bool alt = false) {
     add(vk, true);
     if (alt) {
         add(VK_MENU, true);
+    }
+    if (ctrl) {
+        add(VK_CONTROL, true);
     }
     if (shift) {
         add(VK_SHIFT, true);

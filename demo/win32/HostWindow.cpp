@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ScriptPlayer.h"
+#include "common/win32/Clipboard.h"
 #include "common/win32/WideText.h"
 #include "demo/SampleHost.h"
 
@@ -127,6 +128,9 @@ void HostWindow::OpenCalculator() {
     } else {
         SetWindowTextW(txtNumber_, zarnetcalc::win32::Widen(ResultText(result)).c_str());
         SetOutcome(L"Taken from the calculator.");
+    }
+    if (printClipboard_) {
+        PrintLine(ClipboardLine(zarnetcalc::win32::ClipboardText(hwnd_).value_or("")));
     }
     PrintLine(ResultLine(result, cancelled, errorOccurred));
 }

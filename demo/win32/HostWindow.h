@@ -31,6 +31,8 @@ class HostWindow {
     // The player told when the calculator has ended; with one, the host closes itself after the
     // first run of the calculator.
     void SetScriptPlayer(ScriptPlayer* player) { player_ = player; }
+    // With on, the clipboard's text is printed ("Clipboard=TEXT") before each Result line.
+    void PrintClipboard(bool on) { printClipboard_ = on; }
 
     // Runs the calculator modally; on return shows the outcome and prints it on stdout as
     // "Result=R Cancelled=C ErrorOccurred=E".
@@ -52,6 +54,7 @@ class HostWindow {
     zarnetcalc::win32::UniqueFont font_;  // the controls' font, freed after the window goes
     ScriptPlayer* player_ = nullptr;
     bool lastShowFailed_ = false;
+    bool printClipboard_ = false;
     bool inShow_ = false;
 };
 

@@ -62,6 +62,8 @@ unsigned VirtualKey(const KeyStroke& stroke) {
             return VK_F2;
         case KeyStroke::Named::Tab:
             return VK_TAB;
+        case KeyStroke::Named::Insert:
+            return VK_INSERT;
         case KeyStroke::Named::None:
             break;
     }
@@ -91,7 +93,7 @@ unsigned VirtualKey(const KeyStroke& stroke) {
 }
 
 void SendKey(const KeyStroke& stroke) {
-    PressKey(VirtualKey(stroke), stroke.shift, stroke.alt);
+    PressKey(VirtualKey(stroke), stroke.shift, stroke.alt, stroke.ctrl);
 }
 
 }  // namespace

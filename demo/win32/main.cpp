@@ -18,6 +18,7 @@
 
 #include "HostWindow.h"
 #include "ScriptPlayer.h"
+#include "common/win32/Clipboard.h"
 #include "common/win32/Input.h"
 #include "common/win32/WideText.h"
 #include "demo/SampleHost.h"
@@ -104,6 +105,10 @@ int main() {
         if (!window.Create()) {
             result = 1;
         } else if (options->keys) {
+            if (options->clipboard) {
+                zarnetcalc::win32::SetClipboardText(window.Hwnd(), *options->clipboard);
+            }
+            window.PrintClipboard(zarnetcalc::demo::Copies(options->script));
             zarnetcalc::demo::ScriptPlayer player(std::move(options->script.tokens),
                                                   zarnetcalc::win32::Widen(options->screenshot));
             window.SetScriptPlayer(&player);

@@ -3,13 +3,17 @@
 // control. What the keys and buttons do is the logic's business (calculator/Calculator.h).
 #include "forms/win32/frmCalculator.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <numeric>
 #include <utility>
 
+#include "common/win32/Clipboard.h"
 #include "forms/DisplayFit.h"
+#include "forms/win32/Accessibility.h"
 #include "forms/win32/ControlNames.h"
 #include "forms/win32/KeyTranslation.h"
 #include "forms/win32/Pictures.h"
@@ -33,27 +37,6 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 bool IsGreenLabel(ControlRole role) {
     return role == ControlRole::Display || role == ControlRole::SubDisplay;
-}
-
-// The system's button procedure, under the one of the hidden buttons.
-WNDPROC g_buttonProcedure = nullptr;
-
-// The hidden buttons lie behind the "=" key and act only through the keyboard: the mouse passes
-// through them, also where the key above is disabled (the system then looks for the window
-// under it, which must not be the cancel button).
-LRESULT CALLBACK HiddenButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCHITTEST) {
-        return HTTRANSPARENT;
-    }
-    return CallWindowProcW(g_buttonProcedure, window, message, wParam, lParam);
-}
-
-void HideFromTheMouse(HWND button) {
-    const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HiddenButtonProcedure)));
-    if (g_buttonProcedure == nullptr) {
-        g_buttonProcedure = previous;
-    }
 }
 
 }  // namespace
@@ -131,27 +114,36 @@ void frmCalculator::CreateControls() {
                 break;
             case ControlRole::Cancel:
                 cmdCancel_ = window;
-                HideFromTheMouse(window);
+                // Behind the "=" key, and only for the keyboard: the mouse passes through it,
+                // also where the key above is disabled (the system then looks for the window
+                // under it, which must not be this one).
+                accessibility::Present(window, accessibility::Presentation::Hidden);
                 break;
             case ControlRole::Tmp:
                 cmdTmp_ = window;
-                HideFromTheMouse(window);
+                accessibility::Present(window, accessibility::Presentation::Speaker);
                 break;
             case ControlRole::Display:
                 txtDisplay_ = window;
+                accessibility::Present(window, accessibility::Presentation::Readout);
                 break;
             case ControlRole::SubDisplay:
                 if (def.index == 0) {
                     lblSubDisplay0_ = window;
                 }
+                accessibility::Present(window, def.index == 0
+                                                   ? accessibility::Presentation::Readout
+                                                   : accessibility::Presentation::OutOfTheWay);
                 // The indicators sit in front of the display's left end.
                 SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
                 break;
+            case ControlRole::ErrorCode:
+                accessibility::Present(window, accessibility::Presentation::OutOfTheWay);
+                break;
             case ControlRole::Timer:
             case ControlRole::Fix:
             case ControlRole::Clear:
-            case ControlRole::ErrorCode:
                 break;
         }
     }
@@ -216,6 +208,23 @@ bool frmCalculator::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
             }
             DrawLabel(item);
             result = TRUE;
+            return true;
+        }
+        case WM_CONTEXTMENU: {
+            // A right click on the display, or the Menu key or Shift+F10 wherever the focus is
+            // (lParam -1 then), opens the display's menu.
+            RECT display{};
+            GetWindowRect(txtDisplay_, &display);
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const bool keyboard = lParam == -1;
+            if (!keyboard && !PtInRect(&display, at)) {
+                return false;
+            }
+            if (keyboard) {
+                at = POINT{(display.left + display.right) / 2, (display.top + display.bottom) / 2};
+            }
+            ShowDisplayMenu(at);
+            result = 0;
             return true;
         }
         case WM_TIMER:
@@ -410,6 +419,7 @@ void frmCalculator::SetDisplayText(std::string_view text) {
     // screen reader speaks it after the key that made it; no one sees its caption.
     if (cmdTmp_ != nullptr) {
         SetWindowTextW(cmdTmp_, wide.c_str());
+        accessibility::AnnounceName(cmdTmp_);
     }
 }
 
@@ -479,6 +489,48 @@ void frmCalculator::HideDialog() {
 
 void frmCalculator::ShowAboutBox() {
     win32::ShowAboutBox(Hwnd());
+}
+
+std::optional<std::string> frmCalculator::ClipboardText() const {
+    return zarnetcalc::win32::ClipboardText(Hwnd());
+}
+
+void frmCalculator::SetClipboardText(std::string_view text) {
+    zarnetcalc::win32::SetClipboardText(Hwnd(), text);
+}
+
+// The focus holder says the message as its name, until the next figure.
+void frmCalculator::Announce(std::string_view message) {
+    if (cmdTmp_ != nullptr) {
+        SetWindowTextW(cmdTmp_, Widen(message).c_str());
+        accessibility::AnnounceName(cmdTmp_);
+    }
+}
+
+// Copy and Paste, Paste greyed while the clipboard holds nothing the keypad could have typed;
+// the focus goes back to where it was.
+void frmCalculator::ShowDisplayMenu(POINT at) {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) {
+        return;
+    }
+    enum : UINT { kCopy = 1, kPaste = 2 };
+    const bool pastable =
+        calculator::IsPastable(calculator::TrimmedText(ClipboardText().value_or("")));
+    AppendMenuW(menu, MF_STRING, kCopy, L"&Copy");
+    AppendMenuW(menu, MF_STRING | (pastable ? 0 : MF_GRAYED), kPaste, L"&Paste");
+    const HWND focus = GetFocus();
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr));
+    DestroyMenu(menu);
+    if (focus != nullptr && IsWindow(focus)) {
+        FocusControl(focus);
+    }
+    if (chosen == kCopy) {
+        logic_.CopyDisplay();
+    } else if (chosen == kPaste) {
+        logic_.PasteClipboard();
+    }
 }
 
 }  // namespace zarnetcalc::forms::win32

@@ -63,6 +63,10 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     void FocusTmp() override;
     void HideDialog() override;
     void ShowAboutBox() override;
+    std::optional<std::string> ClipboardText() const override;
+    void SetClipboardText(std::string_view text) override;
+    void Announce(std::string_view message) override;
+    void ShowDisplayMenu(POINT at);
 
     void SetTimerRunning(bool running);
     void DrawLabel(const DRAWITEMSTRUCT& item) const;

@@ -6,6 +6,7 @@
 // stops reading its messages.
 #include <windows.h>
 
+#include <oleacc.h>
 #include <oleauto.h>
 
 #include <wrl/client.h>
@@ -504,6 +505,23 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
     pending.act(search.second);
 }
 
+// Runs a step a moment later, once the messages before it are handled.
+std::map<UINT_PTR, std::function<void()>> later;
+
+void CALLBACK OnLater(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    const auto it = later.find(timer);
+    if (it != later.end()) {
+        const std::function<void()> step = std::move(it->second);
+        later.erase(it);
+        step();
+    }
+}
+
+void Later(std::function<void()> step) {
+    later[SetTimer(nullptr, 0, 300, OnLater)] = std::move(step);
+}
+
 // Show, and act once the calculator it opens is up.
 HRESULT ShowThen(_clsZarnetCalc* calc, HWND skip, std::function<void(HWND)> act) {
     whenUp[SetTimer(nullptr, 0, 20, OnTimer)] = {skip, std::move(act)};
@@ -721,6 +739,99 @@ void WorkerThread() {
     CloseHandle(process.hProcess);
 }
 
+// ---- a screen reader's view, through the system's accessibility interface --------------------
+
+constexpr IID kIidAccessible = {
+    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+std::string Described(IAccessible* object) {
+    if (object == nullptr) {
+        return "no accessible object";
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    BSTR value = nullptr;
+    VARIANT state;
+    VariantInit(&state);
+    object->get_accName(self, &name);
+    object->get_accValue(self, &value);
+    object->get_accState(self, &state);
+    std::string text = "name \"" + Narrow(name ? name : L"") + "\"";
+    if (value != nullptr) {
+        text += ", value \"" + Narrow(value) + "\"";
+    }
+    const bool invisible = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
+    text += invisible ? ", not shown" : ", shown";
+    SysFreeString(name);
+    SysFreeString(value);
+    return text;
+}
+
+std::string Described(HWND control) {
+    Ptr<IAccessible> object;
+    AccessibleObjectFromWindow(control, OBJID_CLIENT, kIidAccessible, Out(object));
+    return Described(object.Get());
+}
+
+struct Heard {
+    HWND speaker = nullptr;
+    std::string names;  // what name changes on the speaker said, in order
+} heard;
+
+void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                           DWORD) {
+    if (window != heard.speaker || object != OBJID_CLIENT) {
+        return;
+    }
+    Ptr<IAccessible> accessible;
+    VARIANT which;
+    VariantInit(&which);
+    if (SUCCEEDED(
+            AccessibleObjectFromEvent(window, object, child, accessible.GetAddressOf(), &which))) {
+        BSTR name = nullptr;
+        accessible->get_accName(which, &name);
+        heard.names += (heard.names.empty() ? "\"" : ", \"") + Narrow(name ? name : L"") + "\"";
+        SysFreeString(name);
+    }
+}
+
+HWND ControlOf(HWND dialog, int id) {
+    return GetDlgItem(dialog, id);
+}
+
+void ScreenReader(const CLSID& clsid, IDispatch* form) {
+    Ptr<_clsZarnetCalc> calc = NewCalculator(clsid, form);
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnNameChange,
+                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    // Control ids: 1000 plus the place in the control collection (zarnetcalc/ControlNames.h).
+    const struct {
+        const char* name;
+        int id;
+    } controls[] = {{"txtDisplay", 1031},   {"lblSubDisplay(0)", 1030}, {"cmdFix", 1022},
+                    {"cmdDone", 1023},      {"cmdTmp", 1027},           {"cmdCancel", 1026},
+                    {"lblErrorCode", 1028}, {"lblSubDisplay(1)", 1029}};
+    const HRESULT hr = ShowThen(calc.Get(), nullptr, [&](HWND dialog) {
+        for (const auto& c : controls) {
+            Line("  " + std::string(c.name), Described(ControlOf(dialog, c.id)));
+        }
+        heard.speaker = ControlOf(dialog, 1027);
+        PostKey(dialog, '5');
+        PostKey(dialog, VK_MULTIPLY);
+        PostKey(dialog, '2');
+        PostKey(dialog, VK_RETURN);
+        Later([dialog] { PostKey(dialog, VK_F2); });
+    });
+    Line("  name changes on cmdTmp, keys 5 * 2 Enter", heard.names);
+    Line("  then", Ended(calc.Get(), hr));
+    if (hook != nullptr) {
+        UnhookWinEvent(hook);
+    }
+}
+
 void HostsAsUsersFoundThem(_clsZarnetCalc* calc, const CLSID& clsid, IDispatch* form) {
     ScriptValues(calc, form);
     calc->put_MyOwner(nullptr);
@@ -728,6 +839,8 @@ void HostsAsUsersFoundThem(_clsZarnetCalc* calc, const CLSID& clsid, IDispatch* 
     NestedShow(clsid, form);
     OwnerThatDoesNotAnswer(clsid);
     WorkerThread();
+    Line("a screen reader's view of the calculator", "");
+    ScreenReader(clsid, form);
 }
 
 using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
