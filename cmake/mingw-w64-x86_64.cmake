@@ -2,17 +2,5 @@
 # cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(ZC_MINGW_PREFIX x86_64-w64-mingw32)
-# The posix thread model: GCC 12's win32 model has no std::thread or std::mutex. Its
-# winpthread is linked statically with the rest of the runtime, so nothing extra ships.
-set(CMAKE_C_COMPILER ${ZC_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZC_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${ZC_MINGW_PREFIX}-windres)
-
-# Headers and libraries come from the MinGW-w64 tree only; programs (widl, wine) from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${ZC_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

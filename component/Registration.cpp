@@ -108,13 +108,12 @@ std::optional<std::string> ReadDefault(HKEY root, const std::string& key) {
     return text;
 }
 
-// The keys registration owns in one store: the library's own version of its type library (other
-// versions stay), and the programmatic identifier only while it names our class (another
-// component's registration of the same name is left alone). Values that share a name with one
-// of these keys are not keys and stay too.
+// The keys registration owns in one store: the class, the interface, and the programmatic
+// identifier only while it names our class (another component's registration of the same name is
+// left alone). Values that share a name with one of these keys are not keys and stay too. The
+// type library's version key is RemoveTypeLibrary's.
 std::vector<std::string> OwnedKeys(HKEY root) {
-    std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + TypeLibKey(),
-                                     kClasses + InterfaceKey()};
+    std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + InterfaceKey()};
     const auto progIdClsid = ReadDefault(root, kClasses + kProgID + "\\CLSID");
     if (progIdClsid && SameText(*progIdClsid, GuidToString(CLSID_clsZarnetCalc))) {
         keys.push_back(kClasses + kProgID);
@@ -122,21 +121,50 @@ std::vector<std::string> OwnedKeys(HKEY root) {
     return keys;
 }
 
+// How many subkeys and values a key holds; nothing when it cannot be read.
+std::optional<std::pair<DWORD, DWORD>> Contents(HKEY root, const std::string& key) {
+    UniqueKey handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    DWORD subKeys = 0;
+    DWORD values = 0;
+    if (RegQueryInfoKeyA(handle.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                         &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::pair{subKeys, values};
+}
+
 // Removes key when it holds neither values nor subkeys: the type library's own key, which
 // registration made to hold its version, once no version is left in it.
 void RemoveIfEmpty(HKEY root, const std::string& key) {
-    UniqueKey handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Put()) != ERROR_SUCCESS) {
-        return;
-    }
-    DWORD subKeys = 1;
-    DWORD values = 1;
-    const LONG r = RegQueryInfoKeyA(handle.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr,
-                                    nullptr, &values, nullptr, nullptr, nullptr, nullptr);
-    handle.Reset();
-    if (r == ERROR_SUCCESS && subKeys == 0 && values == 0) {
+    if (const auto contents = Contents(root, key);
+        contents && contents->first == 0 && contents->second == 0) {
         RegDeleteTreeA(root, key.c_str());
     }
+}
+
+// The type library's version key is shared by the registrations of both bitnesses on 64-bit
+// Windows (the registry's 32-bit view keeps classes and interfaces apart, not type libraries):
+// only this build's platform entry goes, and the version key with it once no other platform's
+// entry is left under "0".
+LONG RemoveTypeLibrary(HKEY root) {
+    const std::string version = kClasses + TypeLibKey();
+    if (!Contents(root, version)) {
+        return ERROR_SUCCESS;  // not in this store (a read-only store that lacks it is no failure)
+    }
+    if (const std::string platform = TypeLibraryPlatform(); !platform.empty()) {
+        const LONG r = RegDeleteTreeA(root, (version + "\\0\\" + platform).c_str());
+        if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) {
+            return r;
+        }
+    }
+    if (const auto languages = Contents(root, version + "\\0"); languages && languages->first > 0) {
+        return ERROR_SUCCESS;  // the other bitness is still registered
+    }
+    const LONG r = RegDeleteTreeA(root, version.c_str());
+    return r == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : r;
 }
 
 // Removes the keys of one store; a key that is not there is no failure.
@@ -153,6 +181,9 @@ LONG RemoveFrom(HKEY root) {
         if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) {
             worst = r;
         }
+    }
+    if (const LONG r = RemoveTypeLibrary(root); r != ERROR_SUCCESS) {
+        worst = r;
     }
     RemoveIfEmpty(root, kClasses + "TypeLib\\" + GuidToString(LIBID_ZarnetCalc));
     return worst;

@@ -81,6 +81,10 @@ struct RegistrationValue {
     std::string name;  // "" is the key's default value
     std::string text;
 };
+// The platform the type library is registered for under its version's "0" key: "win64" or
+// "win32" as built on Windows; "" where no file of it is registered (Linux).
+std::string TypeLibraryPlatform();
+
 // What this platform's component runtime needs registered beside the shared entries, inside the
 // keys registration owns (CLSID\{clsid}, TypeLib\{libid}, Interface\{iid}).
 std::vector<RegistrationValue> PlatformRegistrationValues(const std::string& libraryPath);

@@ -31,7 +31,11 @@ namespace {
 const std::map<std::string, std::string>& Buttons() {
     static const std::map<std::string, std::string> buttons = [] {
         std::map<std::string, std::string> m;
-        auto keypad = [](int index) { return "cmdKeypad(" + std::to_string(index) + ")"; };
+        auto keypad = [](int index) {
+            std::string name = "cmdKeypad(";  // (appended, not added: GCC 12 for x86 warns there)
+            name.append(std::to_string(index)).append(")");
+            return name;
+        };
         for (int d = 0; d <= 9; ++d) m[std::to_string(d)] = keypad(d);
         // Captions of the keypad keys 10 to 19, in index order.
         const char* captions[] = {"00", ".", "*", "/", "-", "+", "(", ")", "=", "%"};

@@ -87,6 +87,10 @@ HRESULT LoadTypeInfo(ITypeInfo** typeInfo) {
     return E_NOTIMPL;
 }
 
+std::string TypeLibraryPlatform() {
+    return {};
+}
+
 // The stand-in runtime here needs nothing beyond the shared entries.
 std::vector<RegistrationValue> PlatformRegistrationValues(const std::string&) {
     return {};

@@ -154,13 +154,17 @@ std::string LibraryPath() {
     return ToAnsi(shortPath, &text) ? text : std::string();
 }
 
+std::string TypeLibraryPlatform() {
+    return ZC_TYPELIB_PLATFORM;
+}
+
 // The type library is found through its registration (LoadRegTypeLib, and the marshaler that
 // carries the dual interface between apartments), so it is registered with this library's path.
 std::vector<RegistrationValue> PlatformRegistrationValues(const std::string& libraryPath) {
     const std::string typeLib = "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
     const std::string iface = "Interface\\" + GuidToString(IID__clsZarnetCalc);
     return {
-        {typeLib + "\\0\\win64", "", libraryPath},
+        {typeLib + "\\0\\" + TypeLibraryPlatform(), "", libraryPath},
         {iface + "\\ProxyStubClsid32", "", kTypeLibraryMarshaler},
     };
 }

@@ -80,6 +80,13 @@ int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
     return 0;  // one is enough
 }
 
+BOOL CALLBACK CollectVisible(HWND window, LPARAM windows) {
+    if (IsWindowVisible(window)) {
+        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    }
+    return TRUE;
+}
+
 // Asked once per family: the answer does not change while the dialogs are up. (One table for
 // the process, not one per thread: a thread-local object with a destructor would keep the library
 // loaded, and a thread that used it from ending, through the runtime's thread-exit hooks.)
@@ -265,15 +272,12 @@ DialogWindow::ModalEnd DialogWindow::RunModal(HWND owner) {
         }
     };
     disable(owner);
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) {
-            if (IsWindowVisible(window)) {
-                (*reinterpret_cast<decltype(disable)*>(list))(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&disable));
+    std::vector<HWND> threadWindows;
+    EnumThreadWindows(GetCurrentThreadId(), CollectVisible,
+                      reinterpret_cast<LPARAM>(&threadWindows));
+    for (const HWND window : threadWindows) {
+        disable(window);
+    }
     const HWND activeBefore = GetActiveWindow();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
