@@ -4,6 +4,8 @@
 #include <cctype>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "component/Runtime.h"
@@ -17,7 +19,12 @@ using namespace zarnetcalc::registry;
 
 const std::string kClasses = "Software\\Classes\\";
 
-using Value = RegistrationValue;
+// A text value that registration writes under Software\Classes.
+struct Value {
+    std::string key;   // below Software\Classes
+    std::string name;  // "" is the key's default value
+    std::string text;
+};
 
 std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
@@ -41,28 +48,52 @@ std::string Folder(const std::string& path) {
     return path.substr(0, root ? cut + 1 : cut);
 }
 
-std::vector<Value> Values(const std::string& libraryPath) {
-    const std::string clsid = ClsidKey();
-    const std::string libid = GuidToString(LIBID_ZarnetCalc);
-    const std::string folder = Folder(libraryPath);
-    std::vector<Value> values = {
-        {clsid, "", "clsZarnetCalc"},
-        {clsid + "\\InprocServer32", "", libraryPath},
-        {clsid + "\\InprocServer32", "ThreadingModel", "Apartment"},
-        {clsid + "\\ProgID", "", kProgID},
-        {clsid + "\\TypeLib", "", libid},
-        {clsid + "\\Version", "", "1.0"},
-        {kProgID, "", "clsZarnetCalc"},
-        {std::string(kProgID) + "\\CLSID", "", GuidToString(CLSID_clsZarnetCalc)},
-        {TypeLibKey(), "", "ZarnetCalc"},
-        {TypeLibKey() + "\\FLAGS", "", "0"},
-        {TypeLibKey() + "\\HELPDIR", "", folder},
-        {InterfaceKey(), "", "_clsZarnetCalc"},
-        {InterfaceKey() + "\\TypeLib", "", libid},
-        {InterfaceKey() + "\\TypeLib", "Version", "1.0"},
+// Where a row of the registration table applies: everywhere, or only where the platform's own
+// component runtime reads it (the type library's file and the interface's marshaler).
+enum class Where { all, windows };
+
+struct Row {
+    Where where;
+    const char* key;
+    const char* name;
+    const char* text;
+};
+
+// The same rows the Windows installer carries, generated from component/registration.table.
+constexpr Row kRows[] = {
+#include "component/RegistrationTable.inc"
+};
+
+// A key or text of the table with its placeholders filled in.
+std::string Fill(std::string text, const std::string& libraryPath) {
+    const std::pair<const char*, std::string> fills[] = {
+        {"{CLSID}", GuidToString(CLSID_clsZarnetCalc)},
+        {"{IID}", GuidToString(IID__clsZarnetCalc)},
+        {"{LIBID}", GuidToString(LIBID_ZarnetCalc)},
+        {"{PROGID}", kProgID},
+        {"{LIBRARY}", libraryPath},
+        {"{FOLDER}", Folder(libraryPath)},
+        {"{PLATFORM}", TypeLibraryPlatform()},
     };
-    for (Value& extra : PlatformRegistrationValues(libraryPath)) {
-        values.push_back(std::move(extra));
+    for (const auto& [placeholder, value] : fills) {
+        const std::string_view mark = placeholder;
+        for (std::size_t at = text.find(mark); at != std::string::npos;
+             at = text.find(mark, at + value.size())) {
+            text.replace(at, mark.size(), value);
+        }
+    }
+    return text;
+}
+
+std::vector<Value> Values(const std::string& libraryPath) {
+    // The platform's runtime is the one that reads the type library's file; the stand-in here
+    // registers no platform for it.
+    const bool windows = !TypeLibraryPlatform().empty();
+    std::vector<Value> values;
+    for (const Row& row : kRows) {
+        if (row.where == Where::all || windows) {
+            values.push_back({Fill(row.key, libraryPath), row.name, Fill(row.text, libraryPath)});
+        }
     }
     return values;
 }

@@ -75,19 +75,9 @@ HRESULT LoadTypeInfo(ITypeInfo** typeInfo);
 // take; "" when it is unknown or cannot be written in that form.
 std::string LibraryPath();
 
-// A text value that registration writes under Software\Classes.
-struct RegistrationValue {
-    std::string key;   // below Software\Classes
-    std::string name;  // "" is the key's default value
-    std::string text;
-};
 // The platform the type library is registered for under its version's "0" key: "win64" or
 // "win32" as built on Windows; "" where no file of it is registered (Linux).
 std::string TypeLibraryPlatform();
-
-// What this platform's component runtime needs registered beside the shared entries, inside the
-// keys registration owns (CLSID\{clsid}, TypeLib\{libid}, Interface\{iid}).
-std::vector<RegistrationValue> PlatformRegistrationValues(const std::string& libraryPath);
 
 // Forms as owners: what MyOwner takes and gives back on this platform (qt/Forms.cpp,
 // win32/Forms.cpp). OwnerFromForm throws zarnetcalc::Error 13 for an object that is no form;

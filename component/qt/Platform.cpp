@@ -91,11 +91,6 @@ std::string TypeLibraryPlatform() {
     return {};
 }
 
-// The stand-in runtime here needs nothing beyond the shared entries.
-std::vector<RegistrationValue> PlatformRegistrationValues(const std::string&) {
-    return {};
-}
-
 std::string LibraryPath() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&CanUnloadNow), &info) == 0 || !info.dli_fname) {

@@ -17,9 +17,6 @@ namespace {
 
 HMODULE g_module = nullptr;
 
-// The system's own marshaler for interfaces described by a type library (dual interfaces).
-constexpr const char* kTypeLibraryMarshaler = "{00020424-0000-0000-C000-000000000046}";
-
 // This library's file path; "" when unknown. Paths longer than MAX_PATH are read whole.
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -156,17 +153,6 @@ std::string LibraryPath() {
 
 std::string TypeLibraryPlatform() {
     return ZC_TYPELIB_PLATFORM;
-}
-
-// The type library is found through its registration (LoadRegTypeLib, and the marshaler that
-// carries the dual interface between apartments), so it is registered with this library's path.
-std::vector<RegistrationValue> PlatformRegistrationValues(const std::string& libraryPath) {
-    const std::string typeLib = "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
-    const std::string iface = "Interface\\" + GuidToString(IID__clsZarnetCalc);
-    return {
-        {typeLib + "\\0\\" + TypeLibraryPlatform(), "", libraryPath},
-        {iface + "\\ProxyStubClsid32", "", kTypeLibraryMarshaler},
-    };
 }
 
 }  // namespace zarnetcalc::runtime
