@@ -6,7 +6,7 @@ set(ZC_REGISTRATION_TABLE ${PROJECT_SOURCE_DIR}/component/registration.table)
 set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
     ${ZC_REGISTRATION_TABLE} ${PROJECT_SOURCE_DIR}/component/ZarnetCalc.idl)
 
-# The rows, each "where;key;name;text" with its fields joined by "|".
+# The rows, each "where|key|name|text".
 function(zc_registration_rows out)
     file(STRINGS ${ZC_REGISTRATION_TABLE} lines)
     set(rows)
@@ -14,7 +14,9 @@ function(zc_registration_rows out)
         if(line MATCHES "^#" OR line STREQUAL "")
             continue()
         endif()
-        if(NOT line MATCHES "^(all|windows)\t([^\t]+)\t([^\t]+)\t([^\t]*)$")
+        # Four fields; none holds the list separators used here or the installer's brackets.
+        if(line MATCHES "[][;|]"
+           OR NOT line MATCHES "^(all|windows)\t([^\t]+)\t([^\t]+)\t([^\t]*)$")
             message(FATAL_ERROR "registration.table: not a row: ${line}")
         endif()
         list(APPEND rows "${CMAKE_MATCH_1}|${CMAKE_MATCH_2}|${CMAKE_MATCH_3}|${CMAKE_MATCH_4}")
@@ -60,4 +62,40 @@ function(zc_registration_table_header file)
         string(APPEND text "{Where::${where}, \"${key}\", \"${name}\", \"${value}\"},\n")
     endforeach()
     file(CONFIGURE OUTPUT ${file} CONTENT "${text}" @ONLY)
+endfunction()
+
+# The rows as the Windows installer's registry rows (WiX RegistryValue elements under
+# HKLM\Software\Classes, in the registry view of the component they sit in): the library is the
+# installed file file_id, its folder the directory folder_id, the type library's platform platform.
+function(zc_registration_wxs_rows out file_id folder_id platform)
+    zc_registration_rows(rows)
+    zc_registration_identifiers()
+    set(text "")
+    foreach(row IN LISTS rows)
+        string(REPLACE "{CLSID}" "${ZC_CLSID}" row "${row}")
+        string(REPLACE "{IID}" "${ZC_IID}" row "${row}")
+        string(REPLACE "{LIBID}" "${ZC_LIBID}" row "${row}")
+        string(REPLACE "{PROGID}" "${ZC_PROGID}" row "${row}")
+        string(REPLACE "{LIBRARY}" "[#${file_id}]" row "${row}")
+        string(REPLACE "{FOLDER}" "[${folder_id}]" row "${row}")
+        string(REPLACE "{PLATFORM}" "${platform}" row "${row}")
+        string(REPLACE "|" ";" fields "${row}")
+        list(GET fields 1 key)
+        list(GET fields 2 name)
+        list(GET fields 3 value)
+        # XML's own characters are escaped (brackets, which the installer would read as
+        # properties, are not allowed in the table).
+        foreach(field key name value)
+            string(REPLACE "&" "&amp;" ${field} "${${field}}")
+            string(REPLACE "<" "&lt;" ${field} "${${field}}")
+            string(REPLACE "\"" "&quot;" ${field} "${${field}}")
+        endforeach()
+        set(name_attribute "")
+        if(NOT name STREQUAL "@")
+            set(name_attribute " Name=\"${name}\"")
+        endif()
+        string(APPEND text "            <RegistryValue Root=\"HKLM\" Key=\"Software\\Classes\\${key}\""
+            "${name_attribute} Type=\"string\" Value=\"${value}\"/>\n")
+    endforeach()
+    set(${out} "${text}" PARENT_SCOPE)
 endfunction()

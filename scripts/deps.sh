@@ -13,12 +13,17 @@ zc_packages=(
     valgrind                                    # memory figures in bench/
 )
 
-# The Windows stage only (scripts/wine-test.sh): the MinGW-w64 cross compilers, widl with the
-# system interface definitions, Wine with its script engines, about 1.5 GB.
+# The Windows stage only (scripts/wine-test.sh): the MinGW-w64 cross compilers for 64-bit and
+# 32-bit Windows, widl with the system interface definitions, Wine with its script engines, the
+# installer package's tools, about 1.7 GB. (Never wine32: these machines cannot run 32-bit
+# programs, and it breaks the 64-bit wine command.)
 zc_windows_packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
+    g++-mingw-w64-i686 g++-mingw-w64-i686-posix
     wine wine64 wine64-tools libwine-dev
-    xvfb xdotool python3                        # python3: reading the screenshot's pixels
+    wixl msitools                               # the installer package, built and read
+    xvfb xdotool
+    python3 python3-pefile                      # the screenshot's pixels, the 32-bit DLL's file
 )
 
 # The Debian packages' build and checks only (scripts/debian.sh).

@@ -1,27 +1,36 @@
 #!/usr/bin/env bash
-# The Windows stage: cross-builds zarnetcalc.dll and the programs of tests/win32 with MinGW-w64,
-# then, in a fresh 64-bit Wine prefix on a private Xvfb display, registers the DLL with regsvr32,
-# runs every check of tests/win32 (output compared with its .expected file), unregisters, and
-# ends what it started. Called by scripts/test.sh after the Linux suite; runs alone as well.
+# The Windows stage: cross-builds zarnetcalc.dll and the programs of tests/win32 with MinGW-w64
+# (and, meanwhile, the 32-bit DLL and the installer package), then, in a fresh 64-bit Wine prefix
+# on a private Xvfb display, registers the DLL with regsvr32, runs every check of tests/win32
+# (output compared with its .expected file), unregisters, checks the ways the component is
+# installed, and ends what it started. Called by scripts/test.sh after the Linux suite; runs
+# alone as well.
 set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 zc_install_missing "${zc_windows_packages[@]}"
 
 build=${WIN_BUILD_DIR:-build-win}
+build_x86=${WIN32_BUILD_DIR:-build-win32}
 started=$SECONDS
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DZARNETCALC_X86_BUILD_DIR="$PWD/$build_x86" \
+    >/dev/null
 cmake --build "$build" --parallel 2
 
 tests=$PWD/tests/win32
 bin=$PWD/$build/tests/win32
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarnetcalc-wine.XXXXXX")
 xvfb_pid=""
+x86_pid=""
 # The library is registered from a folder whose name is not plain ASCII.
 dll="$work/Zärnet é/zarnetcalc.dll"
 
 cleanup() {
+    if [ -n "$x86_pid" ]; then
+        kill -- "-$x86_pid" 2>/dev/null || true
+        wait "$x86_pid" 2>/dev/null || true
+    fi
     if [ -d "$work/prefix" ]; then
         # Ends this prefix's wineserver and every Wine process it serves, then waits for it.
         WINEPREFIX=$work/prefix timeout 20 wineserver -k 2>/dev/null || true
@@ -37,6 +46,18 @@ trap cleanup EXIT
 trap 'echo "wine-test.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 mkdir -p "$(dirname "$dll")"
 cp "$build/component/win32/zarnetcalc.dll" "$dll"
+
+# The 32-bit DLL (library only, in Release) and then the installer package, built at low
+# priority while Wine starts and the first checks run: they are needed only at the end.
+set -m
+(
+    cmake -S . -B "$build_x86" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF &&
+        nice -n 19 cmake --build "$build_x86" --target ZarnetCalc --parallel 2 &&
+        nice -n 19 cmake --build "$build" --target msi
+) >"$work/x86-build.log" 2>&1 &
+x86_pid=$!
+set +m
 
 # A display of our own for every Wine process (one wineserver needs one DISPLAY throughout);
 # Xvfb picks a free number and writes it once it accepts connections.
@@ -103,19 +124,27 @@ snapshot() {
     timeout 60 wine reg export 'HKLM\Software\Classes' "$(winpath "$1.machine")" /y >/dev/null
     timeout 60 wine reg export 'HKCU\Software\Classes' "$(winpath "$1.user")" /y >/dev/null
 }
-# same-stores WHAT NAME: both stores of snapshot NAME are byte for byte those of "before".
+# A store's text without Windows Installer's own bookkeeping (Software\Classes\Installer), which
+# stays once a package is removed.
+store_text() {
+    iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' |
+        awk '/^\[/ { skip = index($0, "\\Software\\Classes\\Installer") > 0 } !skip'
+}
+# same_stores WHAT NAME: both stores of snapshot NAME hold what those of "before" held.
 same_stores() {
-    local store
-    if cmp -s "$work/before.machine" "$work/$2.machine" &&
-        cmp -s "$work/before.user" "$work/$2.user"; then
+    local store differ=0
+    for store in machine user; do
+        if ! diff <(store_text "$work/before.$store") <(store_text "$work/$2.$store") \
+            >"$work/$2.$store.diff"; then
+            differ=1
+        fi
+    done
+    if [ "$differ" -eq 0 ]; then
         pass "$1 left the classes stores as they were"
         return
     fi
     fail "$1 changed the classes stores:"
-    for store in machine user; do
-        diff <(iconv -f UTF-16 -t UTF-8 "$work/before.$store") \
-            <(iconv -f UTF-16 -t UTF-8 "$work/$2.$store") | head -40 || true
-    done
+    head -40 "$work/$2.machine.diff" "$work/$2.user.diff"
 }
 
 clsid='{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}'
@@ -156,14 +185,10 @@ fallback() {
     registered_in HKCU
 }
 
-# The names the library exports (from its export table, as the loader sees it).
-exports() {
-    x86_64-w64-mingw32-objdump -p "$dll" |
-        sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk 'NR > 1 && NF { print $NF }'
-}
+source scripts/wine-install.sh
 
 echo "== registering"
-check exports "$tests/exports.expected" exports
+check "the DLL's file" "$tests/dll-x64.expected" dll_facts "$dll"
 timeout 60 wine regsvr32 /s "$(winpath "$bin/zctestform.dll")"
 # Another program's values named like the component's keys, and in the machine's store another
 # version of the type library, which unregistering must keep (in the user's store the type
@@ -174,6 +199,11 @@ libid='{55905F67-BCDA-4365-BBE2-4A477DADDF06}'
 timeout 60 wine reg add 'HKLM\Software\Classes' /v ZarnetCalc.clsZarnetCalc /d other /f >/dev/null
 timeout 60 wine reg add 'HKLM\Software\Classes\CLSID' /v "$clsid" /d other /f >/dev/null
 timeout 60 wine reg add 'HKLM\Software\Classes\TypeLib\'"$libid"'\2.0' /ve /d other /f >/dev/null
+# The 32-bit view's containers get a value each too: a fresh prefix has them empty, where a real
+# machine's hold other programs' classes, and the installer removes a key it leaves empty.
+for key in CLSID Interface; do
+    timeout 60 wine reg add 'HKLM\Software\Classes\'"$key" /v "$clsid" /d other /f /reg:32 >/dev/null
+done
 for key in CLSID Interface TypeLib; do
     timeout 60 wine reg add 'HKCU\Software\Classes\'"$key" /f >/dev/null
 done
@@ -195,8 +225,9 @@ echo "== unregistering"
 timeout 60 wine regsvr32 /u /s "$(winpath "$dll")"
 check unregistered "$tests/unregistered.expected" \
     wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+check "registration-free" "$tests/registration-free.expected" registration_free
 snapshot "$work/after"
-same_stores "register then unregister" after
+same_stores "register then unregister, and use without registration," after
 
 echo "== GetKeyValue on the real registry"
 # The About box's two lookups, written with reg add, the second's key readable only; beside them
@@ -225,6 +256,27 @@ keyvalue() {
 }
 check keyvalue "$tests/keyvalue.expected" keyvalue
 
+echo "== the 64-bit and 32-bit DLLs side by side"
+check "side by side" "$tests/side-by-side.expected" side_by_side
+snapshot "$work/side-by-side"
+same_stores "registering and unregistering side by side" side-by-side
+
+echo "== the 32-bit DLL and the installer package"
+x86_status=0
+wait "$x86_pid" || x86_status=$?
+x86_pid=""
+if [ "$x86_status" -ne 0 ]; then
+    fail "building the 32-bit DLL and the installer package: exit status $x86_status"
+    tail -30 "$work/x86-build.log"
+else
+    check "the 32-bit DLL's file (built, not run)" "$tests/dll-x86.expected" \
+        dll_facts "$build_x86/component/win32/zarnetcalc.dll"
+    check "installer package" "$tests/msi.expected" msi_round_trip
+    snapshot "$work/msi"
+    same_stores "installing and uninstalling the package" msi
+fi
+
+# Last: the stores stay closed for writing to the end of the stage.
 echo "== registering with the machine's classes closed"
 check fallback "$tests/fallback.expected" fallback
 snapshot "$work/closed"

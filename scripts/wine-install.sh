@@ -1,0 +1,165 @@
+# The Windows stage's checks of the ways the component reaches a Windows machine, sourced by
+# scripts/wine-test.sh: the 32-bit DLL read from its file (32-bit programs cannot run here), the
+# two bitnesses registered side by side, the installer package, and use without registration.
+# Uses wine-test.sh's check, pass, fail, winpath, snapshot, same_stores, $work, $build, $bin,
+# $tests, $dll, $clsid and $libid.
+# shellcheck disable=SC2154  # the variables above are wine-test.sh's
+
+iid='{91B368B2-595C-440A-9CA8-11BBF168F238}'
+progid=ZarnetCalc.clsZarnetCalc
+x86_dll='C:\Program Files (x86)\ZarnetCalc\zarnetcalc.dll'
+
+# dll_facts DLL: machine, exports, imports and the embedded type library's platform.
+dll_facts() {
+    /usr/bin/python3 "$tests/pecheck.py" "$1"
+}
+
+# table_rows LIBRARY PLATFORM: the rows registration writes (component/registration.table) for
+# the library at LIBRARY, built for PLATFORM, as "key<TAB>name<TAB>text" lines.
+table_rows() {
+    local library=$1 platform=$2 where key name text field value
+    while IFS=$'\t' read -r where key name text; do
+        [[ $where == all || $where == windows ]] || continue
+        for field in key text; do
+            value=${!field}
+            value=${value//\{CLSID\}/$clsid}
+            value=${value//\{IID\}/$iid}
+            value=${value//\{LIBID\}/$libid}
+            value=${value//\{PROGID\}/$progid}
+            value=${value//\{LIBRARY\}/$library}
+            value=${value//\{FOLDER\}/${library%\\*}}
+            value=${value//\{PLATFORM\}/$platform}
+            printf -v "$field" '%s' "$value"
+        done
+        printf '%s\t%s\t%s\n' "$key" "$name" "$text"
+    done <component/registration.table
+}
+
+# reg_value VIEW KEY NAME: a text value of HKLM\Software\Classes\KEY in the registry's 32-bit or
+# 64-bit view ("@" is the default value); nothing when it is missing.
+reg_value() {
+    local which=(/v "$3")
+    [ "$3" = @ ] && which=(/ve)
+    timeout 60 wine reg query "HKLM\\Software\\Classes\\$2" "${which[@]}" "/reg:$1" 2>/dev/null |
+        tr -d '\r' | sed -n 's/^    .*    REG_SZ    //p'
+}
+
+# registered VIEW LIBRARY PLATFORM: whether every row of the library's registration is in that
+# view ("complete"), none of its own ("not registered"), or which rows are missing. The type
+# library's version key and the values in it are shared by both bitnesses: they stay while the
+# other is registered, and the last registration written names its own help folder there.
+registered() {
+    local key name text found shared missing=() own=0 own_missing=0
+    while IFS=$'\t' read -r key name text; do
+        shared=0
+        [[ $key == TypeLib\\* && $key != *\\0\\* ]] && shared=1
+        own=$((own + 1 - shared))
+        found=$(reg_value "$1" "$key" "$name")
+        if [[ $key == *\\HELPDIR ]] && [ -n "$found" ]; then
+            continue
+        fi
+        if [ "$found" != "$text" ]; then
+            missing+=("$key $name")
+            own_missing=$((own_missing + 1 - shared))
+        fi
+    done < <(table_rows "$2" "$3")
+    if [ ${#missing[@]} -eq 0 ]; then
+        echo "  $1-bit view, $3: complete"
+    elif [ "$own_missing" -eq "$own" ]; then
+        echo "  $1-bit view, $3: not registered"
+    else
+        echo "  $1-bit view, $3: missing $(printf '[%s] ' "${missing[@]}")"
+    fi
+}
+
+# The 32-bit library's registration as its own regsvr32 writes and removes it: the same rows
+# through the registry's 32-bit view, where classes, programmatic identifiers and interfaces are
+# kept apart and the type library's key is the shared one.
+register_x86() {
+    local key name text which
+    while IFS=$'\t' read -r key name text; do
+        which=(/v "$name")
+        [ "$name" = @ ] && which=(/ve)
+        timeout 60 wine reg add "HKLM\\Software\\Classes\\$key" "${which[@]}" /d "$text" /f \
+            /reg:32 >/dev/null
+    done < <(table_rows "$x86_dll" win32)
+}
+unregister_x86() {
+    local key
+    for key in "CLSID\\$clsid" "$progid" "Interface\\$iid" "TypeLib\\$libid\\1.0\\0\\win32"; do
+        timeout 60 wine reg delete "HKLM\\Software\\Classes\\$key" /f /reg:32 >/dev/null
+    done
+}
+
+# Both bitnesses registered, then each unregistered in turn: the other stays complete.
+side_by_side() {
+    local x64_dll
+    mkdir -p "$work/x64"
+    cp "$dll" "$work/x64/zarnetcalc.dll"
+    x64_dll=$(winpath "$work/x64/zarnetcalc.dll")
+    both() {
+        registered 64 "$x64_dll" win64
+        registered 32 "$x86_dll" win32
+    }
+    echo "the 32-bit registration, then regsvr32 zarnetcalc.dll:"
+    register_x86
+    timeout 60 wine regsvr32 /s "$x64_dll"
+    both
+    echo "regsvr32 /u zarnetcalc.dll:"
+    timeout 60 wine regsvr32 /u /s "$x64_dll"
+    both
+    echo "regsvr32 zarnetcalc.dll, then the 32-bit registration removed:"
+    timeout 60 wine regsvr32 /s "$x64_dll"
+    unregister_x86
+    both
+    echo "regsvr32 /u zarnetcalc.dll:"
+    timeout 60 wine regsvr32 /u /s "$x64_dll"
+    both
+}
+
+# The package installed quietly, used from a script, and removed quietly.
+msi_round_trip() {
+    local msi product
+    msi=$PWD/$build/zarnetcalc-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+        "$build/CMakeCache.txt").msi
+    product=$(msiinfo export "$msi" Property | tr -d '\r' |
+        awk -F'\t' '$1 == "ProductCode" { print $2 }')
+    echo "msiexec /i /qn: exit $(msiexec_status /i "$(winpath "$msi")")"
+    installed_programs "$product"
+    registered 64 'C:\Program Files\ZarnetCalc\zarnetcalc.dll' win64
+    registered 32 "$x86_dll" win32
+    timeout 60 wine cscript //nologo "$(winpath "$tests/created.vbs")"
+    echo "msiexec /x /qn: exit $(msiexec_status /x "$(winpath "$msi")")"
+    installed_programs "$product"
+    registered 64 'C:\Program Files\ZarnetCalc\zarnetcalc.dll' win64
+    registered 32 "$x86_dll" win32
+    timeout 60 wine cscript //nologo "$(winpath "$tests/unregistered.vbs")"
+    echo "  files left: $(find "$WINEPREFIX/drive_c/Program Files/ZarnetCalc" \
+        "$WINEPREFIX/drive_c/Program Files (x86)/ZarnetCalc" 2>/dev/null | wc -l)"
+}
+# The package's entry in the installed programs: name, version and publisher.
+installed_programs() {
+    local entry
+    entry=$(timeout 60 wine reg query \
+        "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" 2>/dev/null |
+        tr -d '\r' | awk '$2 == "REG_SZ" && ($1 == "DisplayName" || $1 == "DisplayVersion" ||
+            $1 == "Publisher") { sub(/^ *[A-Za-z]+ +REG_SZ +/, ""); printf "%s%s", sep, $0; sep = ", " }')
+    echo "  installed programs: ${entry:-no entry}"
+}
+msiexec_status() {
+    local status=0
+    timeout 120 wine msiexec "$1" "$2" /qn >/dev/null 2>&1 || status=$?
+    echo "$status"
+}
+
+# With nothing in the registry: the native client with its embedded manifest, and a copy of the
+# script host with a manifest file, each beside the library and its assembly manifest.
+registration_free() {
+    local folder=$work/registration-free
+    mkdir -p "$folder"
+    cp "$dll" "$build/component/win32/ZarnetCalc.Component.manifest" "$bin/zc-regfree.exe" \
+        "$WINEPREFIX/drive_c/windows/system32/cscript.exe" "$folder"
+    cp "$tests/host.manifest" "$folder/cscript.exe.manifest"
+    timeout 60 wine "$folder/zc-regfree.exe"
+    timeout 60 wine "$folder/cscript.exe" //nologo "$(winpath "$tests/created.vbs")"
+}
