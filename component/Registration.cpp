@@ -139,17 +139,37 @@ std::optional<std::string> ReadDefault(HKEY root, const std::string& key) {
     return text;
 }
 
-// The keys registration owns in one store: the class, the interface, and the programmatic
-// identifier only while it names our class (another component's registration of the same name is
-// left alone). Values that share a name with one of these keys are not keys and stay too. The
-// type library's version key is RemoveTypeLibrary's.
-std::vector<std::string> OwnedKeys(HKEY root) {
-    std::vector<std::string> keys = {kClasses + ClsidKey(), kClasses + InterfaceKey()};
-    const auto progIdClsid = ReadDefault(root, kClasses + kProgID + "\\CLSID");
-    if (progIdClsid && SameText(*progIdClsid, GuidToString(CLSID_clsZarnetCalc))) {
-        keys.push_back(kClasses + kProgID);
+// Whether the programmatic identifier below classes (a store's Software\Classes, as a handle or
+// as prefix) names our class: another component's registration of the same name is left alone.
+bool ProgIdIsOurs(HKEY classes, const std::string& prefix) {
+    const auto clsid = ReadDefault(classes, prefix + kProgID + "\\CLSID");
+    return clsid && SameText(*clsid, GuidToString(CLSID_clsZarnetCalc));
+}
+
+// The programmatic identifier's key goes once the class is registered in no registry view. On
+// 64-bit Windows the class and interface keys have a copy in each view, one per bitness, but the
+// programmatic identifier's key is one for both: it stays while the other bitness's class is
+// registered, and goes from both views after (this Wine keeps a copy in each view).
+LONG RemoveProgId(HKEY root) {
+    UniqueKey other;
+    if (const auto view = OtherRegistryView()) {
+        if (RegOpenKeyExA(root, "Software\\Classes", 0, KEY_ALL_ACCESS | *view, other.Put()) !=
+            ERROR_SUCCESS) {
+            other.Reset();
+        } else if (UniqueKey clsid;
+                   RegOpenKeyExA(other.Get(), ClsidKey().c_str(), 0, KEY_QUERY_VALUE | *view,
+                                 clsid.Put()) == ERROR_SUCCESS) {
+            return ERROR_SUCCESS;  // still registered for the other bitness
+        }
     }
-    return keys;
+    LONG r = ERROR_SUCCESS;
+    if (ProgIdIsOurs(root, kClasses)) {
+        r = RegDeleteTreeA(root, (kClasses + kProgID).c_str());
+    }
+    if (other && ProgIdIsOurs(other.Get(), "")) {
+        RegDeleteTreeA(other.Get(), kProgID);  // the other view's copy, where there is one
+    }
+    return r == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : r;
 }
 
 // How many subkeys and values a key holds; nothing when it cannot be read.
@@ -201,7 +221,10 @@ LONG RemoveTypeLibrary(HKEY root) {
 // Removes the keys of one store; a key that is not there is no failure.
 LONG RemoveFrom(HKEY root) {
     LONG worst = ERROR_SUCCESS;
-    for (const std::string& key : OwnedKeys(root)) {
+    // The keys registration owns in one store: the class and the interface (the type library's
+    // version key is RemoveTypeLibrary's, the programmatic identifier's RemoveProgId's). Values
+    // that share a name with one of these keys are not keys and stay.
+    for (const std::string& key : {kClasses + ClsidKey(), kClasses + InterfaceKey()}) {
         UniqueKey handle;
         const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Put());
         if (open == ERROR_FILE_NOT_FOUND) {
@@ -212,6 +235,9 @@ LONG RemoveFrom(HKEY root) {
         if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) {
             worst = r;
         }
+    }
+    if (const LONG r = RemoveProgId(root); r != ERROR_SUCCESS) {
+        worst = r;
     }
     if (const LONG r = RemoveTypeLibrary(root); r != ERROR_SUCCESS) {
         worst = r;

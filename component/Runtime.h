@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,10 @@ std::string LibraryPath();
 // The platform the type library is registered for under its version's "0" key: "win64" or
 // "win32" as built on Windows; "" where no file of it is registered (Linux).
 std::string TypeLibraryPlatform();
+// The access flag that opens a key in the registry view of the other bitness on 64-bit Windows
+// (KEY_WOW64_32KEY from a 64-bit build, KEY_WOW64_64KEY from a 32-bit one); nothing where there
+// is a single view (Linux).
+std::optional<std::uint32_t> OtherRegistryView();
 
 // Forms as owners: what MyOwner takes and gives back on this platform (qt/Forms.cpp,
 // win32/Forms.cpp). OwnerFromForm throws zarnetcalc::Error 13 for an object that is no form;

@@ -36,23 +36,30 @@ table_rows() {
 }
 
 # reg_value VIEW KEY NAME: a text value of HKLM\Software\Classes\KEY in the registry's 32-bit or
-# 64-bit view ("@" is the default value); nothing when it is missing.
+# 64-bit view ("@" is the default value); nothing when it is missing. A value found missing is
+# asked for once more: on a loaded machine a reg process very occasionally prints nothing.
 reg_value() {
-    local which=(/v "$3")
+    local which=(/v "$3") value
     [ "$3" = @ ] && which=(/ve)
-    timeout 60 wine reg query "HKLM\\Software\\Classes\\$2" "${which[@]}" "/reg:$1" 2>/dev/null |
-        tr -d '\r' | sed -n 's/^    .*    REG_SZ    //p'
+    for _ in 1 2; do
+        value=$(timeout 60 wine reg query "HKLM\\Software\\Classes\\$2" "${which[@]}" "/reg:$1" \
+            2>/dev/null | tr -d '\r' | sed -n 's/^    .*    REG_SZ    //p')
+        [ -n "$value" ] && break
+    done
+    printf '%s' "$value"
 }
 
 # registered VIEW LIBRARY PLATFORM: whether every row of the library's registration is in that
 # view ("complete"), none of its own ("not registered"), or which rows are missing. The type
-# library's version key and the values in it are shared by both bitnesses: they stay while the
-# other is registered, and the last registration written names its own help folder there.
+# library's version key and the values in it, and the programmatic identifier, are shared by both
+# bitnesses: they stay while the other is registered, and the last registration written names
+# its own help folder.
 registered() {
     local key name text found shared missing=() own=0 own_missing=0
     while IFS=$'\t' read -r key name text; do
         shared=0
         [[ $key == TypeLib\\* && $key != *\\0\\* ]] && shared=1
+        [[ $key == "$progid" || $key == "$progid"\\* ]] && shared=1
         own=$((own + 1 - shared))
         found=$(reg_value "$1" "$key" "$name")
         if [[ $key == *\\HELPDIR ]] && [ -n "$found" ]; then
@@ -86,9 +93,22 @@ register_x86() {
 }
 unregister_x86() {
     local key
-    for key in "CLSID\\$clsid" "$progid" "Interface\\$iid" "TypeLib\\$libid\\1.0\\0\\win32"; do
+    for key in "CLSID\\$clsid" "Interface\\$iid" "TypeLib\\$libid\\1.0\\0\\win32"; do
         timeout 60 wine reg delete "HKLM\\Software\\Classes\\$key" /f /reg:32 >/dev/null
     done
+    # The programmatic identifier goes, from both views, once the class is in neither.
+    if [ -z "$(reg_value 64 "CLSID\\$clsid" @)" ]; then
+        timeout 60 wine reg delete "HKLM\\Software\\Classes\\$progid" /f /reg:32 >/dev/null
+        timeout 60 wine reg delete "HKLM\\Software\\Classes\\$progid" /f /reg:64 >/dev/null
+    fi
+}
+# Which views hold the programmatic identifier, naming the class.
+progid_views() {
+    local view views=()
+    for view in 64 32; do
+        [ "$(reg_value "$view" "$progid\\CLSID" @)" = "$clsid" ] && views+=("the $view-bit view")
+    done
+    echo "  $progid in: ${views[*]:-neither view}"
 }
 
 # Both bitnesses registered, then each unregistered in turn: the other stays complete.
@@ -100,6 +120,7 @@ side_by_side() {
     both() {
         registered 64 "$x64_dll" win64
         registered 32 "$x86_dll" win32
+        progid_views
     }
     echo "the 32-bit registration, then regsvr32 zarnetcalc.dll:"
     register_x86

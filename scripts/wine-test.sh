@@ -21,25 +21,17 @@ cmake --build "$build" --parallel 2
 tests=$PWD/tests/win32
 bin=$PWD/$build/tests/win32
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarnetcalc-wine.XXXXXX")
-xvfb_pid=""
 x86_pid=""
 # The library is registered from a folder whose name is not plain ASCII.
 dll="$work/Zärnet é/zarnetcalc.dll"
 
+source scripts/wine-prefix.sh
 cleanup() {
     if [ -n "$x86_pid" ]; then
         kill -- "-$x86_pid" 2>/dev/null || true
         wait "$x86_pid" 2>/dev/null || true
     fi
-    if [ -d "$work/prefix" ]; then
-        # Ends this prefix's wineserver and every Wine process it serves, then waits for it.
-        WINEPREFIX=$work/prefix timeout 20 wineserver -k 2>/dev/null || true
-        WINEPREFIX=$work/prefix timeout 20 wineserver -w 2>/dev/null || true
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    wine_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -59,36 +51,7 @@ set -m
 x86_pid=$!
 set +m
 
-# A display of our own for every Wine process (one wineserver needs one DISPLAY throughout);
-# Xvfb picks a free number and writes it once it accepts connections.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "Xvfb did not start:" >&2
-    cat "$work/xvfb.log" >&2
-    exit 1
-fi
-export DISPLAY=":$(cat "$work/display")"
-
-export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-echo "== a fresh Wine prefix (display $DISPLAY)"
-# One wineserver for the whole stage: left alone it exits whenever no Wine process runs, and
-# the next call starts another, which costs time and forgets the registry keys' access lists
-# (kept in memory only).
-mkdir -p "$WINEPREFIX"
-timeout 20 wineserver -p
-timeout 180 wine wineboot -i >/dev/null 2>&1
-# No window manager runs on this display: Wine manages its windows itself, instead of waiting
-# two seconds for a window manager each time a window is hidden.
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-
-# A Linux path as Wine sees it through drive Z:.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+wine_start "$work"
 
 failures=0
 pass() { echo "PASS $1"; }

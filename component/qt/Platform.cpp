@@ -91,6 +91,10 @@ std::string TypeLibraryPlatform() {
     return {};
 }
 
+std::optional<std::uint32_t> OtherRegistryView() {
+    return std::nullopt;
+}
+
 std::string LibraryPath() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&CanUnloadNow), &info) == 0 || !info.dli_fname) {

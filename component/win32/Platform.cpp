@@ -155,4 +155,10 @@ std::string TypeLibraryPlatform() {
     return ZC_TYPELIB_PLATFORM;
 }
 
+std::optional<std::uint32_t> OtherRegistryView() {
+    // On 32-bit Windows the flag is ignored and names this view, which then no longer holds the
+    // class when unregistration asks.
+    return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
 }  // namespace zarnetcalc::runtime

@@ -170,8 +170,10 @@ bool DialogWindow::Create(const wchar_t* className, DWORD style, DWORD exStyle, 
     }
     dialogFont_ = CreateMessageFont(dpi_);
     CreateControls();
+    childrenDpi_ = dpi_;
     SetDpi(DpiOf(hwnd_));  // the window's own monitor may differ from the owner's
     Layout();
+    childrenDpi_ = dpi_;
     if (failure_) {
         std::rethrow_exception(std::exchange(failure_, nullptr));
     }
@@ -196,13 +198,15 @@ void DialogWindow::SetDpi(int dpi) {
     const zarnetcalc::win32::UniqueFont previous =
         std::exchange(dialogFont_, CreateMessageFont(dpi_));
     Layout();  // gives the controls the new fonts before the old one goes
+    childrenDpi_ = dpi_;
 }
 
 HWND DialogWindow::CreateChild(const wchar_t* windowClass, std::string_view text, DWORD style,
-                               int id) {
+                               int id, const RECT& place) {
     HWND child = CreateWindowExW(
-        0, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
-        0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+        0, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+        place.left, place.top, place.right - place.left, place.bottom - place.top, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
     if (child != nullptr) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_.Get()), FALSE);
     }

@@ -82,8 +82,13 @@ class DialogWindow {
     virtual HWND CancelButton() const { return nullptr; }
     virtual HWND DefaultButton() const { return nullptr; }
 
-    // A child control with the dialog's font; its text is UTF-8.
-    HWND CreateChild(const wchar_t* windowClass, std::string_view text, DWORD style, int id);
+    // A child control at place (client pixels) with the dialog's font; its text is UTF-8.
+    HWND CreateChild(const wchar_t* windowClass, std::string_view text, DWORD style, int id,
+                     const RECT& place);
+    // Whether the controls stand where Layout would put them for Dpi(): made there, or placed
+    // by Layout since. Each child moved is a round trip to the window system, so Layout moves
+    // them only when the DPI has changed.
+    bool ChildrenPlaced() const { return childrenDpi_ == dpi_; }
     // Presses a button as its click would, unless it is disabled.
     void Click(HWND button);
     // Gives the focus to a control now when the window is active, else when it next is.
@@ -108,6 +113,7 @@ class DialogWindow {
     SIZE WindowSizeFor(int dpi) const;
 
     HWND hwnd_ = nullptr;
+    int childrenDpi_ = 0;  // the DPI the controls were made or last placed for
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
     int clientWidthTwips_ = 0;

@@ -51,7 +51,9 @@ void frmAbout::CreateControls() {
                 style = SS_LEFT | SS_NOPREFIX;
                 break;
         }
-        HWND window = CreateChild(windowClass, def.caption, style, AboutControlId(i));
+        // Layout corrects the labels' heights for their fonts.
+        HWND window = CreateChild(windowClass, def.caption, style, AboutControlId(i),
+                                  ClientRectFor(def.left, def.top, def.width, def.height));
         controls_[i] = window;
         switch (def.role) {
             case Role::OK:

@@ -67,6 +67,7 @@ void frmCalculator::CreateControls() {
     for (const std::size_t i : order) {
         const ControlDef& def = kControls[i];
         const int id = CalculatorControlId(i);
+        const RECT place = ClientRectFor(def.left, def.top, def.width, def.height);
         HWND window = nullptr;
         switch (def.kind) {
             case ControlKind::Timer:
@@ -81,7 +82,7 @@ void frmCalculator::CreateControls() {
                 } else if (def.role == ControlRole::Tmp) {
                     style |= BS_NOTIFY;  // tells when it gets and loses the focus
                 }
-                window = CreateChild(L"BUTTON", def.caption, style, id);
+                window = CreateChild(L"BUTTON", def.caption, style, id, place);
                 break;
             }
             case ControlKind::Label: {
@@ -91,7 +92,7 @@ void frmCalculator::CreateControls() {
                 if (def.role == ControlRole::Display) {
                     style |= WS_BORDER;
                 }
-                window = CreateChild(L"STATIC", "", style, id);
+                window = CreateChild(L"STATIC", "", style, id, place);
                 break;
             }
         }
@@ -164,10 +165,12 @@ void frmCalculator::Layout() {
             continue;
         }
         const ControlDef& def = kControls[i];
-        const RECT r = ClientRectFor(def.left, def.top, def.width, def.height);
-        // Borders are part of the control's rectangle, as the table gives it.
-        SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (!ChildrenPlaced()) {
+            // Borders are part of the control's rectangle, as the table gives it.
+            const RECT r = ClientRectFor(def.left, def.top, def.width, def.height);
+            SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         HFONT font = DialogFont();
         if (def.role == ControlRole::Display) {
             font = display.Get();
