@@ -17,10 +17,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/ShowDriver.h"
@@ -109,11 +111,16 @@ void BM_BareDialogToFirstPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_BareDialogToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-double Median(std::vector<double> values) {
+// The value a fraction q of the way through the sorted values (0.5: the median).
+double Quantile(std::vector<double> values, double q) {
     if (values.empty())
         return 0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
+    const auto at = values.begin() + static_cast<std::ptrdiff_t>(q * double(values.size() - 1));
+    std::nth_element(values.begin(), at, values.end());
+    return *at;
+}
+double Median(std::vector<double> values) {
+    return Quantile(std::move(values), 0.5);
 }
 
 // The calculator and the bare dialog opened in turn, each pair a moment apart, so that a busy
@@ -134,6 +141,9 @@ void BM_OpeningRatioPaired(benchmark::State& state) {
     state.counters["calc_ms"] = Median(calcTimes) * 1e3;
     state.counters["bare_ms"] = Median(bareTimes) * 1e3;
     state.counters["ratio"] = Median(ratios);
+    // The middle half of the pairs' ratios: how far one run's median may be trusted.
+    state.counters["ratio_q1"] = Quantile(ratios, 0.25);
+    state.counters["ratio_q3"] = Quantile(ratios, 0.75);
 }
 BENCHMARK(BM_OpeningRatioPaired)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -227,8 +237,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
             times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-            if (auto ratio = r.counters.find("ratio"); ratio != r.counters.end())
+            if (auto ratio = r.counters.find("ratio"); ratio != r.counters.end()) {
                 paired_ = ratio->second.value;
+                q1_ = r.counters.at("ratio_q1").value;
+                q3_ = r.counters.at("ratio_q3").value;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -237,8 +250,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
         Ratio("first paint", "BM_ShowToFirstPaint/manual_time",
               "BM_BareDialogToFirstPaint/manual_time");
         if (paired_ > 0)
-            std::printf("opening ratio (first paint, paired): %.2f times the bare dialog\n",
-                        paired_);
+            std::printf(
+                "opening ratio (first paint, paired): %.2f times the bare dialog (middle "
+                "half of the pairs %.2f to %.2f)\n",
+                paired_, q1_, q3_);
         Ratio("round trip", "BM_ShowRoundTrip", "BM_BareDialogRoundTrip");
     }
 
@@ -251,6 +266,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
     std::map<std::string, double> times_;
     double paired_ = 0;
+    double q1_ = 0;
+    double q3_ = 0;
 };
 
 int main(int argc, char** argv) {
