@@ -104,9 +104,10 @@ struct Store {
     // A key is there with a section of its own or through a subkey's.
     bool Exists(const QString& key) const { return key.isEmpty() || !Spelling(key).isEmpty(); }
 
-    // The value of that name (any spelling) in a key's sections.
-    std::optional<Found> FindValue(const QString& key, const QString& name) const {
-        const QString folded = text::Fold(name);
+    // Calls visit with each value line of a key's sections (parsed), until it returns true;
+    // false when a line is no value line (not in an indexed store).
+    template <class Visit>
+    bool ForEachValue(const QString& key, Visit visit) const {
         for (const Section& s : SectionsOf(key)) {
             for (qsizetype at = text::SectionHeader(text, s).next; at < qsizetype(s.end);) {
                 const text::Line line = text::LineAt(text, at);
@@ -117,29 +118,33 @@ struct Store {
                 }
                 std::optional<text::ValueLine> v = text::ParseValueLine(text, line);
                 if (!v)
-                    return std::nullopt;  // not in an indexed store
-                const QString spelling = QString::fromUtf8(v->name);
-                if (text::Fold(spelling) == folded)
-                    return Found{line.begin, v->end, spelling, std::move(v->value)};
+                    return false;
                 at = v->end;
+                if (visit(line, *v))
+                    return true;
             }
         }
-        return std::nullopt;
+        return true;
+    }
+    // The value of that name (any spelling) in a key's sections.
+    std::optional<Found> FindValue(const QString& key, const QString& name) const {
+        const QString folded = text::Fold(name);
+        std::optional<Found> found;
+        ForEachValue(key, [&](const text::Line& line, text::ValueLine& v) {
+            const QString spelling = QString::fromUtf8(v.name);
+            if (text::Fold(spelling) != folded)
+                return false;
+            found = Found{line.begin, v.end, spelling, std::move(v.value)};
+            return true;
+        });
+        return found;
     }
     std::size_t ValueCount(const QString& key) const {
         std::size_t count = 0;
-        for (const Section& s : SectionsOf(key)) {
-            for (qsizetype at = text::SectionHeader(text, s).next; at < qsizetype(s.end);) {
-                const text::Line line = text::LineAt(text, at);
-                const QByteArrayView t = text::Content(text, line);
-                if (t.isEmpty() || t.startsWith(';')) {
-                    at = line.next;
-                } else {
-                    at = text::ParseValueLine(text, line)->end;
-                    ++count;
-                }
-            }
-        }
+        ForEachValue(key, [&count](const text::Line&, text::ValueLine&) {
+            ++count;
+            return false;
+        });
         return count;
     }
     // Every section of a key and of the keys below it, and the names of its direct subkeys.
