@@ -1,6 +1,6 @@
-// How the display shows its text whole: right-aligned in the part of the display that the FIX
+// How the display shows its text whole: right-aligned in the space of the display that the FIX
 // indicators in front of its left end leave free, in a smaller font when the text is too wide for
-// that part at the display's own size, and only past the least size with its middle left out
+// that space at the display's own size, and only past the least size with its middle left out
 // ("-1234…7890": the sign and the first digits stay). Plain C++ for both toolkits' bindings,
 // which measure text in their own fonts.
 #pragma once
@@ -14,7 +14,7 @@
 
 namespace zarnetcalc::forms {
 
-// The part of the display its text is drawn in, in twips relative to the display: right of the
+// The area of the display its text is drawn in, in twips relative to the display: right of the
 // indicators (with a pixel's gap), inside the display's border and margin on the other side.
 struct DisplayTextArea {
     int left = 0;

@@ -1,4 +1,4 @@
-// Draws the display's text fitted into the free part of the display, in the label's own font and
+// Draws the display's text fitted into the free space of the display, in the label's own font and
 // colour (pure green, also while the error lockout has disabled it).
 #include "forms/qt/DisplayLabel.h"
 

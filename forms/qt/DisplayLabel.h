@@ -1,4 +1,4 @@
-// The calculator's display on Qt: a label that draws its whole text in the part the FIX
+// The calculator's display on Qt: a label that draws its whole text in the space the FIX
 // indicators leave free (forms/DisplayFit.h), never under them. Its text, and what assistive
 // tools read, stay the label's own.
 #pragma once

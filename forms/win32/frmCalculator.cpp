@@ -261,7 +261,7 @@ void frmCalculator::DrawLabel(const DRAWITEMSTRUCT& item) const {
     RestoreDC(dc, saved);
 }
 
-// The whole text, right-aligned in the part of the display right of the indicators (which lie
+// The whole text, right-aligned in the space of the display right of the indicators (which lie
 // in front of its left end), in a smaller font when it is too wide at the display's own size.
 void frmCalculator::DrawDisplay(HDC dc, RECT area) const {
     RECT indicator{};
