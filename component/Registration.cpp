@@ -151,23 +151,23 @@ bool ProgIdIsOurs(HKEY classes, const std::string& prefix) {
 // programmatic identifier's key is one for both: it stays while the other bitness's class is
 // registered, and goes from both views after (this Wine keeps a copy in each view).
 LONG RemoveProgId(HKEY root) {
-    UniqueKey other;
-    if (const auto view = OtherRegistryView()) {
-        if (RegOpenKeyExA(root, "Software\\Classes", 0, KEY_ALL_ACCESS | *view, other.Put()) !=
-            ERROR_SUCCESS) {
-            other.Reset();
-        } else if (UniqueKey clsid;
-                   RegOpenKeyExA(other.Get(), ClsidKey().c_str(), 0, KEY_QUERY_VALUE | *view,
-                                 clsid.Put()) == ERROR_SUCCESS) {
-            return ERROR_SUCCESS;  // still registered for the other bitness
-        }
+    const auto otherView = OtherRegistryView();
+    if (UniqueKey clsid;
+        otherView && RegOpenKeyExA(root, (kClasses + ClsidKey()).c_str(), 0,
+                                   KEY_QUERY_VALUE | *otherView, clsid.Put()) == ERROR_SUCCESS) {
+        return ERROR_SUCCESS;  // still registered for the other bitness
     }
     LONG r = ERROR_SUCCESS;
     if (ProgIdIsOurs(root, kClasses)) {
         r = RegDeleteTreeA(root, (kClasses + kProgID).c_str());
     }
-    if (other && ProgIdIsOurs(other.Get(), "")) {
-        RegDeleteTreeA(other.Get(), kProgID);  // the other view's copy, where there is one
+    // The other view's copy, where there is one.
+    if (UniqueKey other;
+        otherView && RegOpenKeyExA(root, "Software\\Classes", 0, KEY_ALL_ACCESS | *otherView,
+                                   other.Put()) == ERROR_SUCCESS) {
+        if (ProgIdIsOurs(other.Get(), "")) {
+            RegDeleteTreeA(other.Get(), kProgID);
+        }
     }
     return r == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : r;
 }

@@ -11,37 +11,18 @@
 
 #include <oleauto.h>
 
-#include <atomic>
+#include "common/win32/Unknown.h"
 
 namespace zarnetcalc::win32 {
 
-class WindowForm : public IDispatch {
+class WindowForm : public Unknown<WindowForm, IDispatch> {
   public:
     explicit WindowForm(HWND window) : window_(window) {}
-    WindowForm(const WindowForm&) = delete;
-    WindowForm& operator=(const WindowForm&) = delete;
 
     HWND Window() const { return window_; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
+    static bool Answers(REFIID riid) {
+        return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch);
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count == nullptr) {
@@ -95,6 +76,7 @@ class WindowForm : public IDispatch {
     }
 
   protected:
+    friend class Unknown<WindowForm, IDispatch>;  // deletes the form at its last release
     static constexpr DISPID kHwnd = 1;
     virtual ~WindowForm() = default;
 
@@ -104,9 +86,6 @@ class WindowForm : public IDispatch {
     virtual HRESULT InvokeMember(DISPID, WORD, VARIANT*) { return DISP_E_MEMBERNOTFOUND; }
 
     HWND window_;
-
-  private:
-    std::atomic<ULONG> refs_{1};
 };
 
 }  // namespace zarnetcalc::win32

@@ -6,8 +6,7 @@
 #include <oleacc.h>
 #include <wrl/client.h>
 
-#include <atomic>
-
+#include "common/win32/Unknown.h"
 #include "common/win32/WideText.h"
 
 namespace zarnetcalc::forms::win32::accessibility {
@@ -36,32 +35,14 @@ BSTR Text(HWND control) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-class ControlObject final : public IAccessible {
+class ControlObject final : public zarnetcalc::win32::Unknown<ControlObject, IAccessible> {
   public:
     ControlObject(HWND control, ComPtr<IAccessible> standard)
         : control_(control), standard_(std::move(standard)) {}
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv == nullptr) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, kIidAccessible)) {
-            *ppv = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
+    static bool Answers(REFIID riid) {
+        return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+               IsEqualIID(riid, kIidAccessible);
     }
 
     // IDispatch: the standard object's.
@@ -163,11 +144,11 @@ class ControlObject final : public IAccessible {
     }
 
   private:
+    friend class zarnetcalc::win32::Unknown<ControlObject, IAccessible>;  // deletes it
     ~ControlObject() = default;
 
     HWND control_;
     ComPtr<IAccessible> standard_;
-    std::atomic<ULONG> refs_{1};
 };
 
 // The presented controls' window procedure, over the system's STATIC or BUTTON one.
