@@ -1,5 +1,6 @@
-// The control operations the calculator logic needs from its dialog. The Qt dialog in forms/
-// implements them; tests implement them with a fake, so the logic runs without a window.
+// The control operations the calculator logic needs from its dialog. Each toolkit's dialog in
+// forms/ (qt/, win32/) implements them; tests implement them with a fake, so the logic runs
+// without a window.
 #pragma once
 
 #include <cstddef>

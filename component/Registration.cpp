@@ -107,6 +107,9 @@ std::string Failure(HKEY root, LONG r) {
         case ERROR_BADDB:
             what = "the store is corrupt";
             break;
+        case ERROR_FILE_TOO_LARGE:
+            what = "the store is larger than any registry store, so it is not read";
+            break;
         default:
             what = "error " + std::to_string(r);
             break;
@@ -253,8 +256,10 @@ class Undo {
   public:
     explicit Undo(HKEY root) : root_(root) {}
 
-    // Before key is created: notes the first part of its path that is not there yet.
+    // Before key is created: notes the first part of its path that is not there yet, which
+    // Created then counts as made.
     void BeforeCreating(const std::string& key) {
+        creating_.clear();
         for (std::size_t cut = 0; cut != std::string::npos;) {
             cut = key.find('\\', cut + 1);
             const std::string part = key.substr(0, cut);
@@ -264,9 +269,15 @@ class Undo {
             UniqueKey handle;
             if (RegOpenKeyExA(root_, part.c_str(), 0, KEY_QUERY_VALUE, handle.Put()) ==
                 ERROR_FILE_NOT_FOUND) {
-                made_.push_back(part);
+                creating_ = part;
                 return;
             }
+        }
+    }
+    void Created() {
+        if (!creating_.empty()) {
+            made_.push_back(std::move(creating_));
+            creating_.clear();
         }
     }
     // Before a value is written: keeps what it held, unless it lies in a key registration made.
@@ -322,6 +333,7 @@ class Undo {
     }
 
     HKEY root_;
+    std::string creating_;
     std::vector<std::string> made_;
     std::vector<Prior> priors_;
 };
@@ -337,6 +349,7 @@ LONG WriteTo(HKEY root, const std::vector<Value>& values, Undo& undo) {
         if (r != ERROR_SUCCESS) {
             return r;
         }
+        undo.Created();
         undo.BeforeWriting(key, v.name);
         // A text value is stored with its terminating NUL.
         r = RegSetValueExA(handle.Get(), v.name.c_str(), 0, REG_SZ,
@@ -347,6 +360,40 @@ LONG WriteTo(HKEY root, const std::vector<Value>& values, Undo& undo) {
         }
     }
     return ERROR_SUCCESS;
+}
+
+// Failures that say the store itself cannot be written (or read, so not rewritten): then the
+// registration goes to the next store. Any other failure is reported as it is.
+bool StoreUnwritable(LONG r) {
+    return r == ERROR_ACCESS_DENIED || r == ERROR_CANTWRITE || r == ERROR_CANTREAD ||
+           r == ERROR_BADDB || r == ERROR_FILE_TOO_LARGE;
+}
+
+// The whole registration in one store, as one unit for other writers and readers (a batch); a
+// registration that cannot be finished is taken back (undo), and the store is left as it was.
+LONG RegisterIn(HKEY root, const std::vector<Value>& values, std::string& failures) {
+    StoreBatch batch(root);
+    Undo undo(root);
+    LONG r = WriteTo(root, values, undo);
+    if (r == ERROR_SUCCESS) {
+        r = batch.Commit();
+    }
+    if (r != ERROR_SUCCESS) {
+        failures += Failure(root, r);
+        if (const LONG back = undo.Rollback(); back != ERROR_SUCCESS) {
+            failures +=
+                " What was written there could not all be taken back:" + Failure(root, back);
+        }
+    }
+    return r;
+}
+
+// Unregistration from one store, as one unit.
+LONG RemoveAllFrom(HKEY root) {
+    StoreBatch batch(root);
+    const LONG r = RemoveFrom(root);
+    const LONG written = batch.Commit();
+    return r != ERROR_SUCCESS ? r : written;
 }
 
 }  // namespace
@@ -362,20 +409,18 @@ HRESULT RegisterServer() {
         const auto values = Values(path);
         std::string failures;
         for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-            Undo undo(root);
-            const LONG r = WriteTo(root, values, undo);
+            const LONG r = RegisterIn(root, values, failures);
             if (r == ERROR_SUCCESS) {
                 // A copy left in the user's store would shadow the machine's in the merged view.
                 if (root == HKEY_LOCAL_MACHINE) {
-                    RemoveFrom(HKEY_CURRENT_USER);
+                    RemoveAllFrom(HKEY_CURRENT_USER);
                 }
                 return S_OK;
             }
-            failures += Failure(root, r);
-            // All or nothing in each store: what was written is taken back.
-            if (const LONG back = undo.Rollback(); back != ERROR_SUCCESS) {
-                failures +=
-                    " What was written there could not all be taken back:" + Failure(root, back);
+            if (!StoreUnwritable(r)) {
+                return ReportError(
+                    SELFREG_E_CLASS,
+                    "DllRegisterServer: the class could not be registered." + failures);
             }
         }
         return ReportError(SELFREG_E_CLASS,
@@ -390,7 +435,7 @@ HRESULT UnregisterServer() {
     try {
         std::string failures;
         for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            const LONG r = RemoveFrom(root);
+            const LONG r = RemoveAllFrom(root);
             if (r != ERROR_SUCCESS) {
                 failures += Failure(root, r);
             }

@@ -1,6 +1,6 @@
 // The runtime's shared machinery: object and lock counts for unload polling, thread tokens for
 // the apartment check, member failures as result codes, identifier texts. What differs between
-// platforms (error info, texts, type information, the library's path) is in linux/ and win32/.
+// platforms (error info, texts, type information, the library's path) is in qt/ and win32/.
 #include "component/Runtime.h"
 
 #include <atomic>

@@ -54,7 +54,7 @@ HRESULT GetClassObject(const CLSID* rclsid, const IID* riid, void** ppv);
 HRESULT RegisterServer();
 HRESULT UnregisterServer();
 
-// ---- this platform's (linux/, win32/) --------------------------------------------------------
+// ---- this platform's (qt/, win32/) -----------------------------------------------------------
 
 // The calling thread's error description for its caller: cleared at the start of every call,
 // set by a failure. ReportError returns hr.

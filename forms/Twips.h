@@ -10,7 +10,6 @@ namespace zarnetcalc::forms {
 
 inline constexpr int kTwipsPerInch = 1440;
 inline constexpr int kLogicalDpi = 96;
-inline constexpr int kTwipsPerPixel = kTwipsPerInch / kLogicalDpi;
 
 // Twips to pixels at dpi, to the nearest pixel (halves away from zero). Rounding each edge of a
 // rectangle on its own keeps controls on one grid line aligned and equal gaps equal.

@@ -12,7 +12,17 @@
 #endif
 #include <windows.h>
 
-namespace zarnetcalc::registry {}  // namespace zarnetcalc::registry
+namespace zarnetcalc::registry {
+
+// Windows writes each change as it is made and readers see every step; a registration that
+// cannot be finished takes back what it wrote itself. A batch there changes nothing.
+class StoreBatch {
+  public:
+    explicit StoreBatch(HKEY) {}
+    LONG Commit() { return ERROR_SUCCESS; }
+};
+
+}  // namespace zarnetcalc::registry
 
 #else
 
@@ -53,11 +63,12 @@ inline constexpr LONG ERROR_INVALID_HANDLE = 6;  // not an open key
 inline constexpr LONG ERROR_INVALID_DATA = 13;   // a value of the wrong kind
 inline constexpr LONG ERROR_OUTOFMEMORY = 14;    // no handle left to give
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
-inline constexpr LONG ERROR_MORE_DATA = 234;     // the buffer is too small; the size is set
-inline constexpr LONG ERROR_BADDB = 1009;        // the store file cannot be parsed
-inline constexpr LONG ERROR_CANTREAD = 1012;     // the store file cannot be read
-inline constexpr LONG ERROR_CANTWRITE = 1013;    // the store file could not be written
-inline constexpr LONG ERROR_KEY_DELETED = 1018;  // the open key has since been deleted
+inline constexpr LONG ERROR_FILE_TOO_LARGE = 223;  // the store file is larger than any store
+inline constexpr LONG ERROR_MORE_DATA = 234;       // the buffer is too small; the size is set
+inline constexpr LONG ERROR_BADDB = 1009;          // the store file cannot be parsed
+inline constexpr LONG ERROR_CANTREAD = 1012;       // the store file cannot be read
+inline constexpr LONG ERROR_CANTWRITE = 1013;      // the store file could not be written
+inline constexpr LONG ERROR_KEY_DELETED = 1018;    // the open key has since been deleted
 
 // Value types.
 inline constexpr DWORD REG_SZ = 1;
@@ -93,6 +104,28 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpRe
                       LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
                       LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                       LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime);
+
+// Gathers the calling thread's writes to one store (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER) into
+// one write of its file. While the batch lives, no other writer, in this process or another,
+// changes that store; this thread reads the store as the batch has changed it, everyone else as
+// it was before the batch or, once Commit has written it, after. A batch ended without Commit
+// writes nothing. Writes to another store, or from another thread, are not part of it.
+class StoreBatch {
+  public:
+    explicit StoreBatch(HKEY root);
+    ~StoreBatch();
+    StoreBatch(const StoreBatch&) = delete;
+    StoreBatch& operator=(const StoreBatch&) = delete;
+
+    // Writes what the batch changed (nothing when it changed nothing). ERROR_SUCCESS, or
+    // ERROR_CANTWRITE with the store as it was; the batch is over either way. A write the batch
+    // could not take failed itself, with its reason.
+    LONG Commit();
+
+  private:
+    struct State;
+    State* state_;
+};
 
 }  // namespace zarnetcalc::registry
 

@@ -39,6 +39,10 @@ constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE | 0x
 // is reached only when a writer is stuck.
 constexpr std::chrono::seconds kLockWait{20};
 
+// No store this component meets comes near this (a million keys take 28 MB, read in half a
+// second); a larger file is refused before it is read, so that nothing waits for it.
+constexpr qint64 kMaxStoreBytes = qint64{64} << 20;
+
 std::optional<QString> Utf8Text(const char* text) {
     const QByteArray bytes(text == nullptr ? "" : text);
     const QString decoded = QString::fromUtf8(bytes);
@@ -324,6 +328,34 @@ bool FileHolds(const QString& file, const QByteArray& bytes) {
 std::mutex lastMutex;
 std::shared_ptr<const Store> last[2];
 
+std::shared_ptr<const Store>& LastRead(Root root) {
+    return last[root == Root::Machine ? 0 : 1];
+}
+
+class FileLock;
+
+// A batch of this thread's writes to one store (StoreBatch): the store as the batch has changed
+// it so far, held under the writers' locks until the batch ends. Batches of one thread nest.
+struct Batch {
+    Root root = Root::Classes;
+    std::unique_lock<std::recursive_mutex> writer;
+    std::unique_ptr<FileLock> lock;  // the store file's, once taken
+    std::shared_ptr<const Store> store;
+    LONG status = ERROR_SUCCESS;  // why the store cannot be written, if so
+    bool changed = false;
+    Batch* outer = nullptr;
+};
+thread_local Batch* tBatch = nullptr;
+
+// This thread's batch on root's store, when it has one that may write.
+Batch* BatchOf(Root root) {
+    for (Batch* b = tBatch; b != nullptr; b = b->outer) {
+        if (b->root == root)
+            return b->status == ERROR_SUCCESS ? b : nullptr;
+    }
+    return nullptr;
+}
+
 LONG Index(Store& s) {
     const std::optional<QByteArray> decoded = text::Decode(s.raw, s.encoding);
     if (!decoded)
@@ -332,8 +364,13 @@ LONG Index(Store& s) {
     return text::BuildIndex(s.text, s.index);
 }
 
-// Reads the store of root (Machine or User), indexed; a missing file is an empty store.
+// Reads the store of root (Machine or User), indexed; a missing file is an empty store. In a batch
+// on that store, the store as the batch has changed it.
 LONG Load(Root root, std::shared_ptr<const Store>& out) {
+    if (const Batch* b = BatchOf(root); b != nullptr && b->store) {
+        out = b->store;
+        return ERROR_SUCCESS;
+    }
     auto s = std::make_shared<Store>();
     s->named = StorePath(root);
     s->file = s->named;
@@ -347,10 +384,12 @@ LONG Load(Root root, std::shared_ptr<const Store>& out) {
     }
     if (!S_ISREG(st.st_mode))
         return ERROR_BADDB;  // a folder or a pipe is no store (and a pipe would block)
+    if (st.st_size > kMaxStoreBytes)
+        return ERROR_FILE_TOO_LARGE;
     if (!Permits(path, st, false))
         return ERROR_ACCESS_DENIED;
     s->file = QFileInfo(s->file).canonicalFilePath();  // a symlink is written through
-    std::shared_ptr<const Store>& slot = last[root == Root::Machine ? 0 : 1];
+    std::shared_ptr<const Store>& slot = LastRead(root);
     {
         std::shared_ptr<const Store> previous;
         {
@@ -368,9 +407,11 @@ LONG Load(Root root, std::shared_ptr<const Store>& out) {
             slot.reset();
     }
     QFile f(s->file);
-    s->raw = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    s->raw = f.open(QIODevice::ReadOnly) ? f.read(kMaxStoreBytes + 1) : QByteArray();
     if (f.error() != QFileDevice::NoError)
         return ERROR_CANTREAD;
+    if (s->raw.size() > kMaxStoreBytes)
+        return ERROR_FILE_TOO_LARGE;  // it grew since it was looked at
     s->exists = true;
     if (const LONG r = Index(*s); r != ERROR_SUCCESS)
         return r;
@@ -452,8 +493,65 @@ bool WriteWhole(const QString& file, const QByteArray& bytes) {
     return true;
 }
 
-// One writer at a time in this process, whichever function writes.
-std::mutex writers;
+// One writer at a time in this process, whichever function writes; a batch holds it throughout.
+std::recursive_mutex writers;
+
+// Writes text as root's store file, with the encoding s was read in. False, with the file as it
+// was, when it cannot be written.
+bool WriteStore(Root root, const Store& s, QByteArray text) {
+    if (HoldsNothing(text))
+        text.clear();
+    auto written = std::make_shared<Store>();
+    written->named = s.named;
+    written->file = s.file;
+    written->exists = true;
+    written->encoding = s.encoding;
+    written->raw = text::Encode(text, s.encoding);
+    if (!WriteWhole(s.file, written->raw))
+        return false;
+    if (Index(*written) == ERROR_SUCCESS) {  // the next read finds it read already
+        std::lock_guard lastGuard(lastMutex);
+        LastRead(root) = std::move(written);
+    }
+    return true;
+}
+
+// Takes a batch's lock on its store file, and reads the store again under it.
+LONG TakeBatchLock(Batch& b) {
+    if (!QDir().mkpath(QFileInfo(b.store->file).absolutePath()))
+        return ERROR_CANTWRITE;
+    b.lock = std::make_unique<FileLock>(b.store->file);
+    if (!b.lock->Held())
+        return ERROR_CANTWRITE;
+    std::shared_ptr<const Store> again;
+    const std::shared_ptr<const Store> before = std::exchange(b.store, nullptr);  // Load reads
+    const LONG r = Load(b.root, again);
+    b.store = r == ERROR_SUCCESS ? std::move(again) : before;
+    return r;
+}
+
+// In a batch the edit changes the batch's store; the file is written once, by Commit.
+template <typename Pass>
+LONG ModifyInBatch(Batch& b, const Pass& pass) {
+    if (!b.lock && (b.status = TakeBatchLock(b)) != ERROR_SUCCESS)
+        return b.status;
+    Edits edits(*b.store);
+    if (const LONG r = pass(*b.store, edits); r != ERROR_SUCCESS || edits.Empty())
+        return r;
+    auto next = std::make_shared<Store>();
+    next->named = b.store->named;
+    next->file = b.store->file;
+    next->exists = b.store->exists;
+    next->encoding = b.store->encoding;
+    next->text = edits.Apply();
+    if (next->text == b.store->text)
+        return ERROR_SUCCESS;
+    if (const LONG r = text::BuildIndex(next->text, next->index); r != ERROR_SUCCESS)
+        return r;
+    b.store = std::move(next);
+    b.changed = true;
+    return ERROR_SUCCESS;
+}
 
 // Lets edit say which lines of root's store change once the key path is found there, then
 // writes the whole file at once. A failure leaves the file as it was; success is reported only
@@ -462,10 +560,14 @@ template <typename Edit>
 LONG Modify(Root root, const QString& path, const Edit& edit) {
     if (root == Root::Classes)
         return ERROR_ACCESS_DENIED;  // a read-only view
-    std::lock_guard guard(writers);
     const auto pass = [&](const Store& s, Edits& edits) {
         return s.Exists(path.toCaseFolded()) ? edit(s, edits) : ERROR_KEY_DELETED;
     };
+    for (Batch* b = tBatch; b != nullptr; b = b->outer) {
+        if (b->root == root)
+            return b->status != ERROR_SUCCESS ? b->status : ModifyInBatch(*b, pass);
+    }
+    std::lock_guard guard(writers);
     // A first pass: an unusable store, a failing edit or one that changes nothing leave no trace.
     std::shared_ptr<const Store> s;
     LONG r = Load(root, s);
@@ -494,21 +596,7 @@ LONG Modify(Root root, const QString& path, const Edit& edit) {
     QByteArray after = edits.Apply();
     if (after == s->text)
         return ERROR_SUCCESS;
-    if (HoldsNothing(after))
-        after.clear();
-    auto written = std::make_shared<Store>();
-    written->named = s->named;
-    written->file = s->file;
-    written->exists = true;
-    written->encoding = s->encoding;
-    written->raw = text::Encode(after, s->encoding);
-    if (!WriteWhole(s->file, written->raw))
-        return ERROR_CANTWRITE;
-    if (Index(*written) == ERROR_SUCCESS) {  // the next read finds it read already
-        std::lock_guard lastGuard(lastMutex);
-        last[root == Root::Machine ? 0 : 1] = std::move(written);
-    }
-    return ERROR_SUCCESS;
+    return WriteStore(root, *s, std::move(after)) ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }
 
 // Reads the store a key of root lies in (the classes view: the user's Software\Classes first, then
@@ -589,6 +677,50 @@ LONG SubKey(const char* text, OpenKey& key) {
 }
 
 }  // namespace
+
+// ---- batches ------------------------------------------------------------------------------
+
+struct StoreBatch::State : Batch {};
+
+// The lock on the store file is taken at once when the store's folder is there, so that what the
+// batch reads is what it writes over; a store that has no folder yet gets it with the first write.
+StoreBatch::StoreBatch(HKEY root) : state_(new State) {
+    Batch& b = *state_;
+    b.root = root == HKEY_LOCAL_MACHINE  ? Root::Machine
+             : root == HKEY_CURRENT_USER ? Root::User
+                                         : Root::Classes;
+    b.writer = std::unique_lock(writers);
+    b.status = b.root == Root::Classes ? ERROR_ACCESS_DENIED : Load(b.root, b.store);
+    if (b.status == ERROR_SUCCESS && !b.store->exists && QFileInfo(b.store->file).isSymLink())
+        b.status = ERROR_CANTWRITE;  // a symlink to nothing: never replace it
+    if (b.status == ERROR_SUCCESS && !Writable(b.store->file))
+        b.status = ERROR_ACCESS_DENIED;
+    if (b.status == ERROR_SUCCESS && QFileInfo(QFileInfo(b.store->file).absolutePath()).isDir())
+        b.status = TakeBatchLock(b);
+    b.outer = std::exchange(tBatch, &b);
+}
+
+StoreBatch::~StoreBatch() {
+    if (state_ != nullptr) {
+        tBatch = state_->outer;
+        delete state_;  // lets go of the locks
+    }
+}
+
+LONG StoreBatch::Commit() {
+    if (state_ == nullptr)
+        return ERROR_INVALID_HANDLE;  // committed already
+    Batch& b = *state_;
+    // A store the batch could not write was reported by the write that tried.
+    const LONG r =
+        b.status == ERROR_SUCCESS && b.changed && !WriteStore(b.root, *b.store, b.store->text)
+            ? ERROR_CANTWRITE
+            : ERROR_SUCCESS;
+    tBatch = b.outer;
+    delete state_;
+    state_ = nullptr;
+    return r;
+}
 
 // ---- the functions -----------------------------------------------------------------------
 

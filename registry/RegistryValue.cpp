@@ -4,12 +4,11 @@
 
 namespace zarnetcalc::registry {
 
-LONG ReadRegistryValue(HKEY root, const std::string& key, const std::string& name, REGSAM access,
-                       RegistryValue& value) {
+namespace {
+
+LONG ReadOnce(HKEY root, const std::string& key, const std::string& name, REGSAM access,
+              RegistryValue& value) {
     value = RegistryValue{};
-    if (key.find('\0') != std::string::npos || name.find('\0') != std::string::npos) {
-        return ERROR_FILE_NOT_FOUND;  // the registry would see a shorter name
-    }
     UniqueKey handle;
     if (const LONG r = RegOpenKeyExA(root, key.c_str(), 0, access, handle.Put());
         r != ERROR_SUCCESS) {
@@ -25,6 +24,23 @@ LONG ReadRegistryValue(HKEY root, const std::string& key, const std::string& nam
                              &size);
     }
     value.data.resize(r == ERROR_SUCCESS ? size : 0);
+    return r;
+}
+
+}  // namespace
+
+// A key deleted between the open and the read (another program unregistering, say) is looked up
+// again: it is either gone for good (not found) or back, and read then.
+LONG ReadRegistryValue(HKEY root, const std::string& key, const std::string& name, REGSAM access,
+                       RegistryValue& value) {
+    if (key.find('\0') != std::string::npos || name.find('\0') != std::string::npos) {
+        value = RegistryValue{};
+        return ERROR_FILE_NOT_FOUND;  // the registry would see a shorter name
+    }
+    LONG r = ReadOnce(root, key, name, access, value);
+    for (int tries = 0; r == ERROR_KEY_DELETED && tries < 3; ++tries) {
+        r = ReadOnce(root, key, name, access, value);
+    }
     return r;
 }
 

@@ -10,17 +10,19 @@
 
 namespace zarnetcalc::com {
 
-// Owns one reference to an interface.
+// Owns one reference to an interface, as WRL's ComPtr does: made from a raw pointer (or assigned
+// one) it adds a reference of its own; Attach adopts the caller's reference without adding one,
+// and Detach hands its reference back.
 template <class T>
 class ComPtr {
   public:
     ComPtr() = default;
-    explicit ComPtr(T* p, bool addRef = false) : p_(p) {
-        if (p_ && addRef) {
+    ComPtr(T* p) : p_(p) {  // NOLINT(google-explicit-constructor): as WRL's
+        if (p_) {
             p_->AddRef();
         }
     }
-    ComPtr(const ComPtr& other) : ComPtr(other.p_, true) {}
+    ComPtr(const ComPtr& other) : ComPtr(other.p_) {}
     ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
     ComPtr& operator=(ComPtr other) noexcept {
         T* old = p_;
@@ -40,11 +42,19 @@ class ComPtr {
             p->Release();
         }
     }
+    // Takes over the reference p carries (no AddRef); the one held before is released.
+    void Attach(T* p) {
+        if (p != p_) {
+            Reset();
+            p_ = p;
+        }
+    }
     // For out-parameters: drops the current reference and gives the slot.
     T** Put() {
         Reset();
         return &p_;
     }
+    T** ReleaseAndGetAddressOf() { return Put(); }
     void** PutVoid() { return reinterpret_cast<void**>(Put()); }
     T* Detach() {
         T* p = p_;

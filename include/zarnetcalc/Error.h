@@ -18,10 +18,9 @@ class ZARNETCALC_EXPORT Error : public std::runtime_error {
     int number_;
 };
 
-inline constexpr int kErrInvalidCall = 5;       // "Invalid procedure call or argument"
-inline constexpr int kErrOverflow = 6;          // "Overflow"
-inline constexpr int kErrTypeMismatch = 13;     // "Type mismatch"
-inline constexpr int kErrObjectNotSet = 91;     // "Object variable or With block variable not set"
-inline constexpr int kErrNoSuchProperty = 438;  // "Object doesn't support this property or method"
+inline constexpr int kErrInvalidCall = 5;    // "Invalid procedure call or argument"
+inline constexpr int kErrOverflow = 6;       // "Overflow"
+inline constexpr int kErrTypeMismatch = 13;  // "Type mismatch"
+inline constexpr int kErrObjectNotSet = 91;  // "Object variable or With block variable not set"
 
 }  // namespace zarnetcalc

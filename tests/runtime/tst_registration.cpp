@@ -3,6 +3,7 @@
 // and the failures of create-by-name. The library is loaded with dlopen; the stores are read and
 // prepared through the registry layer itself.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -11,7 +12,10 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 
@@ -274,16 +278,91 @@ class tst_registration : public QObject {
         }
     }
 
-    void registerBesideAMalformedMachineStore() {
-        static const char kGarbage[] = "[Software\0\xff\xfe garbage";  // a NUL and invalid UTF-8
-        TempRegistry::WriteFile(MachineFile(), QByteArray(kGarbage, sizeof kGarbage - 1));
-        const QByteArray before = Bytes(MachineFile());
+    void registerBesideAnUnreadableMachineStore_data() {
+        QTest::addColumn<bool>("huge");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("malformed") << false << "corrupt";
+        QTest::newRow("larger than any store") << true << "larger than any registry store";
+    }
+    void registerBesideAnUnreadableMachineStore() {
+        QFETCH(bool, huge);
+        QFETCH(QString, why);
+        if (huge) {
+            // 2 GB that cost no disk: refused by its size, never read.
+            TempRegistry::WriteFile(MachineFile(), "");
+            QFile file(MachineFile());
+            QVERIFY(file.resize(qint64{2} << 30));
+        } else {
+            static const char kGarbage[] = "[Software\0\xff\xfe garbage";  // a NUL, bad UTF-8
+            TempRegistry::WriteFile(MachineFile(), QByteArray(kGarbage, sizeof kGarbage - 1));
+        }
+        const QFileInfo before(MachineFile());
+        const QByteArray bytes = huge ? QByteArray() : Bytes(MachineFile());
         QCOMPARE(lib.registerServer(), S_OK);  // into the user's store
-        QCOMPARE(Bytes(MachineFile()), before);
         QVERIFY(ReadString(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
         QCOMPARE(lib.unregisterServer(), SELFREG_E_CLASS);  // the machine store cannot be read
+        const QString failure = lib.LastError();
+        QVERIFY2(failure.contains(why), qPrintable(failure));
         QVERIFY(!ReadString(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + kClsid));
-        QCOMPARE(Bytes(MachineFile()), before);
+        const QFileInfo after(MachineFile());
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.lastModified(), before.lastModified());
+        if (!huge) {
+            QCOMPARE(Bytes(MachineFile()), bytes);
+        }
+    }
+
+    // Two other processes register and unregister over and over while this one reads: each
+    // registration and unregistration is one unit, so a reader sees the class fully registered or
+    // not at all, and no call fails because of what another process does meanwhile.
+    void registrationIsOneUnitForOtherProcesses() {
+        const QByteArray handWritten = HandWrittenStore("\n");
+        TempRegistry::WriteFile(MachineFile(), handWritten);
+        constexpr int kMilliseconds = 1500;
+        std::vector<pid_t> writers;
+        for (int i = 0; i < 2; ++i) {
+            const pid_t pid = ::fork();
+            QVERIFY(pid >= 0);
+            if (pid == 0) {
+                bool failed = false;
+                QElapsedTimer clock;
+                clock.start();
+                while (clock.elapsed() < kMilliseconds) {
+                    failed = lib.registerServer() != S_OK || failed;
+                    failed = lib.unregisterServer() != S_OK || failed;
+                }
+                ::_exit(failed ? 1 : 0);
+            }
+            writers.push_back(pid);
+        }
+        const QByteArray keys[] = {
+            QByteArray::fromStdString("[Software\\Classes\\CLSID\\" + kClsid + "]"),
+            QByteArray("[Software\\Classes\\") + kProgID + "]",
+            QByteArray::fromStdString("[Software\\Classes\\TypeLib\\" + kLibid + "\\1.0]"),
+            QByteArray::fromStdString("[Software\\Classes\\Interface\\" + kIid + "]"),
+        };
+        int torn = 0;
+        int failedCreations = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kMilliseconds) {
+            const QByteArray store = Bytes(MachineFile());
+            const std::size_t present =
+                std::count_if(std::begin(keys), std::end(keys),
+                              [&](const QByteArray& k) { return store.contains(k); });
+            torn += present != 0 && present != std::size(keys);
+            ComPtr<IDispatch> calc;
+            const HRESULT hr = lib.createObject(kProgID, &IID_IDispatch, calc.PutVoid());
+            failedCreations += hr != S_OK && hr != REGDB_E_CLASSNOTREG;
+        }
+        for (const pid_t pid : writers) {
+            int status = 0;
+            QCOMPARE(::waitpid(pid, &status, 0), pid);
+            QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "a writer's call failed");
+        }
+        QCOMPARE(torn, 0);
+        QCOMPARE(failedCreations, 0);
+        QCOMPARE(Bytes(MachineFile()), handWritten);
     }
 
     void createByProgIdAndDriveThroughDispatch_data() {

@@ -502,14 +502,15 @@ class tst_runtime : public QObject {
         auto gone = std::make_unique<QWidget>();
         auto* child = new QWidget(owner_.get());
         if (kind == "self") {
-            other = ComPtr<IUnknown>(calc.Get(), true);
+            other = ComPtr<IUnknown>(calc.Get());
         } else if (kind == "foreign") {
-            other = ComPtr<IUnknown>(&foreign, true);
+            other = &foreign;  // as WRL's ComPtr: a reference of its own
+            QCOMPARE(foreign.refs, 2u);
         } else if (kind == "destroyed") {
-            other = ComPtr<IUnknown>(Wrap(gone.get()).Detach());
+            other.Attach(Wrap(gone.get()).Detach());
             gone.reset();
         } else {
-            other = ComPtr<IUnknown>(Wrap(child).Detach());
+            other.Attach(Wrap(child).Detach());
         }
         EXCEPINFO info{};
         QCOMPARE(InvokeId(calc.Get(), DISPID_MyOwner, DISPATCH_PROPERTYPUT,
