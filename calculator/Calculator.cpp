@@ -447,15 +447,17 @@ void Calculator::UnlockControls() {
     ui_.SetEnabled(NamedControl::Timer1, false);  // the focus timer never runs in normal use
 }
 
+// Every control but AC, Close and the two hidden buttons goes disabled. Those four are never
+// disabled on the way: the focus resting on cmdTmp would leave it and come back, and a screen
+// reader would announce "Error" a second time.
 void Calculator::LockForError() {
+    const std::size_t kept[] = {
+        ui_.IndexOf(NamedControl::cmdAC), ui_.IndexOf(NamedControl::cmdDone),
+        ui_.IndexOf(NamedControl::cmdCancel), ui_.IndexOf(NamedControl::cmdTmp)};
     const std::size_t count = ui_.ControlCount();
     for (std::size_t i = 0; i < count; ++i) {
-        ui_.SetControlEnabled(i, false);
+        ui_.SetControlEnabled(i, std::find(std::begin(kept), std::end(kept), i) != std::end(kept));
     }
-    ui_.SetEnabled(NamedControl::cmdAC, true);
-    ui_.SetEnabled(NamedControl::cmdDone, true);
-    ui_.SetEnabled(NamedControl::cmdCancel, true);
-    ui_.SetEnabled(NamedControl::cmdTmp, true);
 }
 
 // The error state: "Error" on the display and only AC, Close and the two hidden buttons usable.

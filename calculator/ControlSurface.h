@@ -28,10 +28,14 @@ class ControlSurface {
     virtual std::string Tag() const = 0;
     virtual void SetTag(std::string_view text) = 0;
 
-    // Every control of the dialog, in the order of its control collection.
+    // Every control of the dialog, in the order of its control collection; the named controls
+    // lie in it too.
     virtual std::size_t ControlCount() const = 0;
     virtual void SetControlEnabled(std::size_t index, bool enabled) = 0;
-    virtual void SetEnabled(NamedControl control, bool enabled) = 0;
+    virtual std::size_t IndexOf(NamedControl control) const = 0;
+    void SetEnabled(NamedControl control, bool enabled) {
+        SetControlEnabled(IndexOf(control), enabled);
+    }
 
     // Focus to the hidden equals button, so that Enter means "=".
     virtual void FocusTmp() = 0;

@@ -7,6 +7,7 @@ zc_packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev   # Qt 6 Core, Gui, Widgets, Test
     qt6-base-private-dev                        # tests/forms turns accessibility on as a screen reader does
+    python3-pyatspi at-spi2-core dbus-bin dbus-daemon  # ... and reads it through AT-SPI
     libbenchmark-dev                            # bench/
     clang libclang-rt-14-dev                    # fuzz/ and the sanitizer build
     xvfb xauth fonts-dejavu-core                # screenshots and benchmarks on a real X server

@@ -10,6 +10,10 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <limits>
+#include <string>
+
+#include "calculator/NumberText.h"
 
 namespace zarnetcalc::forms::qt::accessibility {
 namespace {
@@ -28,11 +32,18 @@ QHash<const QObject*, Mark>& Marks() {
     return *marks;
 }
 
-// A label read for its text (the display, the FIX indicator): its name says what it is, its value
-// and its text content are what it shows. Read-only: no caret, no selection.
-class ReadoutInterface final : public QAccessibleWidget, public QAccessibleTextInterface {
+// A label read for its text (the display, the FIX indicator): its name says what it is, its text
+// and its text content are what it shows, and its value is the number that stands for it
+// (assistive tools take values as numbers): the figure a readout shows, NaN while it shows none
+// ("Error"); 1 while an indicator is lit, 0 while it is blank. Read-only: no caret, no selection,
+// a value that cannot be set.
+class ReadoutInterface final : public QAccessibleWidget,
+                               public QAccessibleTextInterface,
+                               public QAccessibleValueInterface {
   public:
-    explicit ReadoutInterface(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    ReadoutInterface(QLabel* label, Presentation presentation)
+        : QAccessibleWidget(label, QAccessible::StaticText),
+          indicator_(presentation == Presentation::Indicator) {}
 
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Value ? Label()->text() : QAccessibleWidget::text(t);
@@ -41,8 +52,29 @@ class ReadoutInterface final : public QAccessibleWidget, public QAccessibleTextI
         if (t == QAccessible::TextInterface) {
             return static_cast<QAccessibleTextInterface*>(this);
         }
+        if (t == QAccessible::ValueInterface) {
+            return static_cast<QAccessibleValueInterface*>(this);
+        }
         return QAccessibleWidget::interface_cast(t);
     }
+
+    QVariant currentValue() const override {
+        const QString shown = Label()->text();
+        if (indicator_) {
+            return shown.isEmpty() ? 0.0 : 1.0;
+        }
+        const std::optional<double> number =
+            calculator::TextToNumber(std::string(shown.toLatin1().constData()));
+        return number.value_or(std::numeric_limits<double>::quiet_NaN());
+    }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override {
+        return indicator_ ? 1.0 : std::numeric_limits<double>::max();
+    }
+    QVariant minimumValue() const override {
+        return indicator_ ? 0.0 : std::numeric_limits<double>::lowest();
+    }
+    QVariant minimumStepSize() const override { return indicator_ ? 1.0 : 0.0; }
 
     void selection(int, int* startOffset, int* endOffset) const override {
         *startOffset = *endOffset = 0;
@@ -72,6 +104,7 @@ class ReadoutInterface final : public QAccessibleWidget, public QAccessibleTextI
 
   private:
     QLabel* Label() const { return static_cast<QLabel*>(widget()); }
+    const bool indicator_;
 };
 
 // The focus holder: the focus rests on it after every key, so its name is the display's text and
@@ -128,8 +161,9 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     auto* button = qobject_cast<QAbstractButton*>(object);
     switch (mark->presentation) {
         case Presentation::Readout:
+        case Presentation::Indicator:
             if (auto* label = qobject_cast<QLabel*>(object)) {
-                return new ReadoutInterface(label);
+                return new ReadoutInterface(label, mark->presentation);
             }
             return nullptr;
         case Presentation::Speaker:
@@ -174,7 +208,11 @@ void AnnounceReadout(QLabel* readout, const QString& oldText, QWidget* speaker) 
     const QString text = readout->text();
     QAccessibleTextUpdateEvent textUpdate(readout, 0, oldText, text);
     QAccessible::updateAccessibility(&textUpdate);
-    QAccessibleValueChangeEvent valueChange(readout, text);
+    QAccessibleInterface* readoutInterface = QAccessible::queryAccessibleInterface(readout);
+    QAccessibleValueInterface* value =
+        readoutInterface != nullptr ? readoutInterface->valueInterface() : nullptr;
+    QAccessibleValueChangeEvent valueChange(readout,
+                                            value != nullptr ? value->currentValue() : text);
     QAccessible::updateAccessibility(&valueChange);
     if (speaker != nullptr) {
         if (const auto mark = Marks().find(speaker); mark != Marks().end()) {

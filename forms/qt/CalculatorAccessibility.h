@@ -10,7 +10,8 @@ class QWidget;
 namespace zarnetcalc::forms::qt::accessibility {
 
 enum class Presentation {
-    Readout,      // a label read for its text: the text is its value and its text content
+    Readout,      // a label showing a figure: its text, and the number it shows as its value
+    Indicator,    // a label lit with a word or blank: its text, and 1 (lit) or 0 as its value
     Speaker,      // the focus holder: its name is the display's text, and Enter presses it
     OutOfTheWay,  // a control no listener needs: there and enabled, but reported as not shown
 };

@@ -212,14 +212,12 @@ void frmCalculator::BuildControls() {
                 onClick(&calculator::Calculator::cmdFix_Click);
                 break;
             case ControlRole::Done:
-                cmdDone_ = button;
                 onClick(&calculator::Calculator::cmdDone_Click);
                 break;
             case ControlRole::Clear:
                 onClick(&calculator::Calculator::cmdCLR_Click);
                 break;
             case ControlRole::AllClear:
-                cmdAC_ = button;
                 onClick(&calculator::Calculator::cmdAC_Click);
                 break;
             case ControlRole::Cancel:
@@ -242,7 +240,7 @@ void frmCalculator::BuildControls() {
                 label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
                 if (def.index == 0) {
                     lblSubDisplay0_ = label;
-                    accessibility::Present(label, accessibility::Presentation::Readout);
+                    accessibility::Present(label, accessibility::Presentation::Indicator);
                 } else {
                     accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
                 }
@@ -518,25 +516,8 @@ void frmCalculator::Surface::SetControlEnabled(std::size_t index, bool enabled) 
     }
 }
 
-void frmCalculator::Surface::SetEnabled(calculator::NamedControl control, bool enabled) {
-    using calculator::NamedControl;
-    switch (control) {
-        case NamedControl::cmdAC:
-            d_.cmdAC_->setEnabled(enabled);
-            break;
-        case NamedControl::cmdDone:
-            d_.cmdDone_->setEnabled(enabled);
-            break;
-        case NamedControl::cmdCancel:
-            d_.cmdCancel_->setEnabled(enabled);
-            break;
-        case NamedControl::cmdTmp:
-            d_.cmdTmp_->setEnabled(enabled);
-            break;
-        case NamedControl::Timer1:
-            d_.SetControlEnabled(Control{nullptr, d_.Timer1_}, enabled);
-            break;
-    }
+std::size_t frmCalculator::Surface::IndexOf(calculator::NamedControl control) const {
+    return layout::IndexOf(control);
 }
 
 void frmCalculator::Surface::FocusTmp() {

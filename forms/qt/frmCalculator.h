@@ -73,7 +73,7 @@ class frmCalculator : public QDialog {
         void SetTag(std::string_view text) override;
         std::size_t ControlCount() const override;
         void SetControlEnabled(std::size_t index, bool enabled) override;
-        void SetEnabled(calculator::NamedControl control, bool enabled) override;
+        std::size_t IndexOf(calculator::NamedControl control) const override;
         void FocusTmp() override;
         void HideDialog() override;
         void ShowAboutBox() override;
@@ -105,8 +105,6 @@ class frmCalculator : public QDialog {
     std::vector<Control> controls_;  // collection order of the layout table
 
     QPushButton* cmdKeypad_[20] = {};
-    QPushButton* cmdAC_ = nullptr;
-    QPushButton* cmdDone_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QPushButton* cmdTmp_ = nullptr;
     KeyButton* equalsKey_ = nullptr;

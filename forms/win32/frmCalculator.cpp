@@ -108,10 +108,7 @@ void frmCalculator::CreateControls() {
                 cmdKeypad_[def.index] = window;
                 break;
             case ControlRole::AllClear:
-                cmdAC_ = window;
-                break;
             case ControlRole::Done:
-                cmdDone_ = window;
                 break;
             case ControlRole::Cancel:
                 cmdCancel_ = window;
@@ -441,31 +438,6 @@ void frmCalculator::SetControlEnabled(std::size_t index, bool enabled) {
         SetTimerRunning(enabled);  // a timer's "enabled" is whether it runs
     } else if (controls_[index] != nullptr) {
         EnableWindow(controls_[index], enabled ? TRUE : FALSE);
-    }
-}
-
-void frmCalculator::SetEnabled(calculator::NamedControl control, bool enabled) {
-    using calculator::NamedControl;
-    HWND window = nullptr;
-    switch (control) {
-        case NamedControl::cmdAC:
-            window = cmdAC_;
-            break;
-        case NamedControl::cmdDone:
-            window = cmdDone_;
-            break;
-        case NamedControl::cmdCancel:
-            window = cmdCancel_;
-            break;
-        case NamedControl::cmdTmp:
-            window = cmdTmp_;
-            break;
-        case NamedControl::Timer1:
-            SetTimerRunning(enabled);
-            return;
-    }
-    if (window != nullptr) {
-        EnableWindow(window, enabled ? TRUE : FALSE);
     }
 }
 

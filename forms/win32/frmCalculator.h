@@ -59,7 +59,9 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     void SetTag(std::string_view text) override;
     std::size_t ControlCount() const override { return layout::kControls.size(); }
     void SetControlEnabled(std::size_t index, bool enabled) override;
-    void SetEnabled(calculator::NamedControl control, bool enabled) override;
+    std::size_t IndexOf(calculator::NamedControl control) const override {
+        return layout::IndexOf(control);
+    }
     void FocusTmp() override;
     void HideDialog() override;
     void ShowAboutBox() override;
@@ -78,8 +80,6 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     std::array<HWND, layout::kControls.size()> controls_{};
     HWND cmdKeypad_[20] = {};
     HWND cmdAbout_ = nullptr;
-    HWND cmdAC_ = nullptr;
-    HWND cmdDone_ = nullptr;
     HWND cmdCancel_ = nullptr;
     HWND cmdTmp_ = nullptr;
     HWND txtDisplay_ = nullptr;

@@ -28,7 +28,7 @@ class FakeControls : public ControlSurface {
     std::optional<std::string> clipboard;
     std::vector<std::string> announced;
 
-    static std::size_t IndexOf(NamedControl c) {
+    std::size_t IndexOf(NamedControl c) const override {
         switch (c) {
             case NamedControl::cmdAC:
                 return kAC;
@@ -51,7 +51,6 @@ class FakeControls : public ControlSurface {
     void SetTag(std::string_view text) override { tag.assign(text); }
     std::size_t ControlCount() const override { return kCount; }
     void SetControlEnabled(std::size_t index, bool on) override { enabled.at(index) = on; }
-    void SetEnabled(NamedControl control, bool on) override { enabled.at(IndexOf(control)) = on; }
     void FocusTmp() override { ++focusCount; }
     void HideDialog() override { ++hideCount; }
     void ShowAboutBox() override { ++aboutCount; }
