@@ -73,6 +73,24 @@ void Calculator::Form_Load() {
     ResetCalculator();
 }
 
+// The running result is start, nothing is pending and the next digit starts a new entry, as
+// right after "="; the display shows start in the general number form ("12.5", "-3", "1E+16").
+// A start with a fractional part turns decimal mode on, as the point key does, so that no digit
+// of it, or of a result computed from it, is hidden: "12.5 + 1 =" shows 13.5, "12.5 FIX 2"
+// shows 12.50, "-3 * 2 =" shows -6.
+void Calculator::StartFrom(double start) {
+    s_.dblAccumulator = start == 0 ? 0.0 : start;  // never a negative zero
+    s_.strPendingOp = Operator::None;
+    s_.blnNewEntry = true;
+    s_.blnDecimalMode = start != std::trunc(start);
+    s_.strIntPart.clear();
+    s_.strFracPart.clear();
+    s_.blnInIntPart = true;
+    s_.blnPointPending = false;
+    NumberToText(s_.dblAccumulator, text_);
+    ui_.SetDisplayText(text_);
+}
+
 void Calculator::cmdKeypad_Click(std::int16_t& Index) {
     if (Index >= 0 && Index <= 9) {
         if (s_.blnFixPending) {

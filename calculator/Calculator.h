@@ -59,6 +59,9 @@ class Calculator {
 
     // Event handlers of the dialog.
     void Form_Load();
+    // After Form_Load, before the dialog is shown: the calculator as if it had just shown start
+    // as the result of "=" (see StartFrom in Calculator.cpp).
+    void StartFrom(double start);
     void cmdKeypad_Click(std::int16_t& Index);  // the FIX step may write 8 back into Index
     void cmdFix_Click();
     void cmdCLR_Click();

@@ -4,7 +4,8 @@
 # from the interface definition, the programmatic identifier from the public header.
 set(ZC_REGISTRATION_TABLE ${PROJECT_SOURCE_DIR}/component/registration.table)
 set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-    ${ZC_REGISTRATION_TABLE} ${PROJECT_SOURCE_DIR}/component/ZarnetCalc.idl)
+    ${ZC_REGISTRATION_TABLE} ${PROJECT_SOURCE_DIR}/component/ZarnetCalc.idl
+    ${PROJECT_SOURCE_DIR}/include/zarnetcalc/DispatchIds.h)
 
 # The rows, each "where|key|name|text".
 function(zc_registration_rows out)
@@ -33,13 +34,16 @@ function(zc_registration_fields row)
     endforeach()
 endfunction()
 
-# ZC_CLSID, ZC_IID, ZC_LIBID (with braces) and ZC_PROGID.
+# ZC_CLSID, ZC_IID (_clsZarnetCalc), ZC_IID2 (_clsZarnetCalc2), ZC_LIBID (with braces),
+# ZC_PROGID and ZC_TYPELIB_VERSION.
 function(zc_registration_identifiers)
     file(READ ${PROJECT_SOURCE_DIR}/component/ZarnetCalc.idl idl)
-    foreach(kind library interface coclass)
-        if(NOT idl MATCHES "uuid\\(([0-9A-Fa-f-]+)\\)[^]]*\\][ \t\r\n]*${kind}")
+    foreach(kind library "interface _clsZarnetCalc " "interface _clsZarnetCalc2 " coclass)
+        string(REPLACE " " "[ \t\r\n]+" pattern "${kind}")
+        if(NOT idl MATCHES "uuid\\(([0-9A-Fa-f-]+)\\)[^]]*\\][ \t\r\n]*${pattern}")
             message(FATAL_ERROR "ZarnetCalc.idl: no uuid for the ${kind}")
         endif()
+        string(MAKE_C_IDENTIFIER "${kind}" kind)
         set(uuid_${kind} "{${CMAKE_MATCH_1}}")
     endforeach()
     file(READ ${PROJECT_SOURCE_DIR}/include/zarnetcalc/ZarnetCalcCom.h header)
@@ -47,8 +51,14 @@ function(zc_registration_identifiers)
         message(FATAL_ERROR "ZarnetCalcCom.h: no kProgID")
     endif()
     set(ZC_PROGID "${CMAKE_MATCH_1}" PARENT_SCOPE)
+    file(READ ${PROJECT_SOURCE_DIR}/include/zarnetcalc/DispatchIds.h ids)
+    if(NOT ids MATCHES "#define ZC_TYPELIB_VERSION ([0-9]+\\.[0-9]+)")
+        message(FATAL_ERROR "DispatchIds.h: no ZC_TYPELIB_VERSION")
+    endif()
+    set(ZC_TYPELIB_VERSION "${CMAKE_MATCH_1}" PARENT_SCOPE)
     set(ZC_LIBID "${uuid_library}" PARENT_SCOPE)
-    set(ZC_IID "${uuid_interface}" PARENT_SCOPE)
+    set(ZC_IID "${uuid_interface__clsZarnetCalc_}" PARENT_SCOPE)
+    set(ZC_IID2 "${uuid_interface__clsZarnetCalc2_}" PARENT_SCOPE)
     set(ZC_CLSID "${uuid_coclass}" PARENT_SCOPE)
 endfunction()
 
@@ -79,6 +89,8 @@ function(zc_registration_wxs_rows out file_id folder_id platform)
     foreach(row IN LISTS rows)
         string(REPLACE "{CLSID}" "${ZC_CLSID}" row "${row}")
         string(REPLACE "{IID}" "${ZC_IID}" row "${row}")
+        string(REPLACE "{IID2}" "${ZC_IID2}" row "${row}")
+        string(REPLACE "{VERSION}" "${ZC_TYPELIB_VERSION}" row "${row}")
         string(REPLACE "{LIBID}" "${ZC_LIBID}" row "${row}")
         string(REPLACE "{PROGID}" "${ZC_PROGID}" row "${row}")
         string(REPLACE "{LIBRARY}" "[#${file_id}]" row "${row}")

@@ -62,6 +62,18 @@ void Component::SetOwner(std::unique_ptr<OwnerWindow> owner) {
 }
 
 void Component::Show() {
+    Run(std::nullopt);
+}
+
+void Component::ShowFrom(double start) {
+    if (!std::isfinite(start)) {
+        throw Error(kErrInvalidCall,
+                    "Invalid procedure call or argument: ShowFrom takes a finite number");
+    }
+    Run(start);
+}
+
+void Component::Run(std::optional<double> start) {
     OwnerWindow* owner = Owner();
     if (owner == nullptr) {
         NoOwner();  // before anything is shown, the properties as they were
@@ -79,7 +91,11 @@ void Component::Show() {
     PlaceOverOwner(*dialog, *ownerRect, dialog->ScreenArea());
 
     dblResult = 0;
-    dialog->SetDisplayText(calculator::NumberToText(dblResult));
+    if (start) {
+        dialog->StartFrom(*start);
+    } else {
+        dialog->SetDisplayText(calculator::NumberToText(dblResult));  // always "0"
+    }
 
     Outcome outcome;
     switch (dialog->RunModal()) {

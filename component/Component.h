@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,8 @@ class CalculatorDialog : public DialogGeometry {
     virtual std::optional<TwipsRect> OwnerRect() const = 0;
     virtual std::optional<TwipsRect> ScreenArea() const = 0;
     virtual void SetDisplayText(std::string_view text) = 0;
+    // The calculator as if it had just shown start as the result of "=" (the logic's StartFrom).
+    virtual void StartFrom(double start) = 0;
     // Shows the dialog modally over the owner (which is kept from input meanwhile) and returns
     // when the run ends.
     virtual ModalEnd RunModal() = 0;
@@ -71,8 +74,15 @@ class Component {
     // known only once it was reset); an exception from inside the dialog ends it and is passed
     // on.
     void Show();
+    // The same, with the calculator opened on start instead of "0", as if it had just shown it
+    // as the result of "=". A start that is not a finite number throws error 5 before anything
+    // is shown, the three properties as they were.
+    void ShowFrom(double start);
 
   private:
+    // The protocol of both: the calculator starts from start, or from "0" with nothing.
+    void Run(std::optional<double> start);
+
     // Fields in the component's declaration order.
     Flag blnCancelled;
     double dblResult;

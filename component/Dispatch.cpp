@@ -1,7 +1,7 @@
 // The calculator object behind the binary interface and its class object: the apartment check,
 // a reference held for every call, failures as result codes, and Invoke's argument rules. The
 // member table (Members.h) serves GetIDsOfNames, Invoke and the typed members of _clsZarnetCalc
-// alike.
+// and _clsZarnetCalc2 alike.
 #include <cstdio>
 #include <utility>
 
@@ -22,14 +22,15 @@ std::string Hex(std::uint32_t value) {
 
 // ---- the calculator object -------------------------------------------------------------------
 
+// _clsZarnetCalc2 is _clsZarnetCalc with the members added since: one vtable serves both.
 class CalculatorObject final
-    : public ComObject<CalculatorObject, _clsZarnetCalc, ISupportErrorInfo> {
+    : public ComObject<CalculatorObject, _clsZarnetCalc2, ISupportErrorInfo> {
   public:
     static constexpr const char* kName = "clsZarnetCalc";
     void* InterfaceFor(REFIID riid) {
         if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDispatch) ||
-            IsEqualGUID(riid, IID__clsZarnetCalc)) {
-            return static_cast<_clsZarnetCalc*>(this);
+            IsEqualGUID(riid, IID__clsZarnetCalc) || IsEqualGUID(riid, IID__clsZarnetCalc2)) {
+            return static_cast<_clsZarnetCalc2*>(this);
         }
         if (IsEqualGUID(riid, IID_ISupportErrorInfo)) {
             return static_cast<ISupportErrorInfo*>(this);
@@ -49,10 +50,12 @@ class CalculatorObject final
         return S_OK;
     }
 
-    // ISupportErrorInfo: every failing member of the dual interface leaves an error description
+    // ISupportErrorInfo: every failing member of the dual interfaces leaves an error description
     // for the calling thread.
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
-        return IsEqualGUID(riid, IID__clsZarnetCalc) ? S_OK : S_FALSE;
+        return IsEqualGUID(riid, IID__clsZarnetCalc) || IsEqualGUID(riid, IID__clsZarnetCalc2)
+                   ? S_OK
+                   : S_FALSE;
     }
 
     // IDispatch
@@ -92,16 +95,23 @@ class CalculatorObject final
             if (!names[0]) {
                 throw CallFailure{E_POINTER, "GetIDsOfNames: a null name"};
             }
+            const Member* member = nullptr;
             for (const Member& m : Members()) {
                 if (SameName(names[0], m.name)) {
+                    member = &m;
                     ids[0] = m.id;
                 }
             }
-            if (ids[0] == DISPID_UNKNOWN) {
+            if (!member) {
                 throw CallFailure{DISP_E_UNKNOWNNAME, "clsZarnetCalc has no member of that name"};
             }
-            if (count > 1) {
-                throw CallFailure{DISP_E_UNKNOWNNAME, "The members take no named parameters"};
+            // A method's argument by its name, as "ShowFrom Start:=12.5" asks for it.
+            if (count == 2 && member->argumentName && names[1] &&
+                SameName(names[1], member->argumentName)) {
+                ids[1] = 0;
+            } else if (count > 1) {
+                throw CallFailure{DISP_E_UNKNOWNNAME,
+                                  std::string(member->name) + " has no parameter of that name"};
             }
         });
     }
@@ -132,7 +142,8 @@ class CalculatorObject final
         return TypedGet(ZC_DISPID_CANCELLED, value);
     }
     HRESULT STDMETHODCALLTYPE Show() override {
-        return Call(Door::Typed, nullptr, [&] { FindMember(ZC_DISPID_SHOW)->call(core_); });
+        return Call(Door::Typed, nullptr,
+                    [&] { FindMember(ZC_DISPID_SHOW)->call(core_, nullptr); });
     }
     HRESULT STDMETHODCALLTYPE get_ErrorOccurred(VARIANT_BOOL* value) override {
         return TypedGet(ZC_DISPID_ERROROCCURRED, value);
@@ -146,6 +157,15 @@ class CalculatorObject final
         v.vt = VT_DISPATCH;
         v.pdispVal = value;  // borrowed
         return TypedPut(ZC_DISPID_MYOWNER, v);
+    }
+
+    // _clsZarnetCalc2
+    HRESULT STDMETHODCALLTYPE ShowFrom(double Start) override {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_R8;
+        v.dblVal = Start;
+        return Call(Door::Typed, nullptr, [&] { FindMember(ZC_DISPID_SHOWFROM)->call(core_, &v); });
     }
 
   private:
@@ -280,14 +300,23 @@ class CalculatorObject final
             throw CallFailure{DISP_E_MEMBERNOTFOUND,
                               member->call ? name + " is a method" : name + " is a property"};
         }
-        if (params->cNamedArgs != 0) {
-            throw CallFailure{DISP_E_NONAMEDARGS, name + " takes no named arguments"};
+        const UINT arguments = asCall && member->argumentName ? 1 : 0;
+        if (params->cNamedArgs != 0 &&
+            (arguments == 0 || params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != 0)) {
+            if (argErr) {
+                *argErr = 0;
+            }
+            throw CallFailure{arguments == 0 ? DISP_E_NONAMEDARGS : DISP_E_PARAMNOTFOUND,
+                              arguments == 0
+                                  ? name + " takes no named arguments"
+                                  : name + " takes one argument, " + member->argumentName};
         }
-        if (params->cArgs != 0) {
-            throw CallFailure{DISP_E_BADPARAMCOUNT, name + " takes no arguments"};
+        if (params->cArgs != arguments) {
+            throw CallFailure{DISP_E_BADPARAMCOUNT, arguments == 0 ? name + " takes no arguments"
+                                                                   : name + " takes one argument"};
         }
         if (asCall) {
-            member->call(core_);
+            member->call(core_, arguments == 1 ? &params->rgvarg[0] : nullptr);
             return;
         }
         if (!result) {

@@ -1,6 +1,8 @@
-// The members of _clsZarnetCalc as one table: name, dispatch id, and what get, put and call do
+// The members of _clsZarnetCalc2 as one table: name, dispatch id, and what get, put and call do
 // on the shared component. Values arrive as variants and leave as variants.
 #include "component/Members.h"
+
+#include <string>
 
 #include "zarnetcalc/DispatchIds.h"
 #include "zarnetcalc/Error.h"
@@ -19,29 +21,38 @@ const VARIANT& ValueOf(const VARIANT& value) {
     return value;
 }
 
+// A number argument, as a script host's own conversion fails: a number too large is an overflow.
+double NumberOf(const VARIANT& value, const char* member) {
+    double number = 0;
+    const HRESULT hr = VariantToNumber(ValueOf(value), &number);
+    if (hr == DISP_E_OVERFLOW) {
+        throw Error(kErrOverflow,
+                    std::string("Overflow: ") + member + " takes a number a double can hold");
+    }
+    if (FAILED(hr)) {
+        throw Error(kErrTypeMismatch, std::string("Type mismatch: ") + member + " takes a number");
+    }
+    return number;
+}
+
 void GetResult(Component& core, VARIANT* out) {
     out->vt = VT_R8;
     out->dblVal = core.Result();
 }
 void PutResult(Component& core, const VARIANT& value) {
-    double number = 0;
-    // As a script host's own conversion fails: a number too large is an overflow.
-    const HRESULT hr = VariantToNumber(ValueOf(value), &number);
-    if (hr == DISP_E_OVERFLOW) {
-        throw Error(kErrOverflow, "Overflow: Result takes a number a double can hold");
-    }
-    if (FAILED(hr)) {
-        throw Error(kErrTypeMismatch, "Type mismatch: Result takes a number");
-    }
-    core.SetResult(number);
+    core.SetResult(NumberOf(value, "Result"));
 }
 void GetCancelled(Component& core, VARIANT* out) {
     out->vt = VT_BOOL;
     out->boolVal = core.Cancelled();
 }
-void CallShow(Component& core) {
+void CallShow(Component& core, const VARIANT*) {
     CheckShowThread();
     core.Show();
+}
+void CallShowFrom(Component& core, const VARIANT* start) {
+    CheckShowThread();
+    core.ShowFrom(NumberOf(*start, "ShowFrom"));
 }
 void GetErrorOccurred(Component& core, VARIANT* out) {
     out->vt = VT_BOOL;
@@ -80,13 +91,14 @@ void PutMyOwner(Component& core, const VARIANT& argument) {
     }
 }
 
-// In the interface's order.
+// In the interfaces' order: _clsZarnetCalc's, then what _clsZarnetCalc2 adds.
 constexpr Member kMemberTable[] = {
-    {"Result", ZC_DISPID_RESULT, GetResult, PutResult, nullptr, false},
-    {"Cancelled", ZC_DISPID_CANCELLED, GetCancelled, nullptr, nullptr, false},
-    {"Show", ZC_DISPID_SHOW, nullptr, nullptr, CallShow, false},
-    {"ErrorOccurred", ZC_DISPID_ERROROCCURRED, GetErrorOccurred, nullptr, nullptr, false},
-    {"MyOwner", ZC_DISPID_MYOWNER, GetMyOwner, PutMyOwner, nullptr, true},
+    {"Result", ZC_DISPID_RESULT, GetResult, PutResult, nullptr, false, nullptr},
+    {"Cancelled", ZC_DISPID_CANCELLED, GetCancelled, nullptr, nullptr, false, nullptr},
+    {"Show", ZC_DISPID_SHOW, nullptr, nullptr, CallShow, false, nullptr},
+    {"ErrorOccurred", ZC_DISPID_ERROROCCURRED, GetErrorOccurred, nullptr, nullptr, false, nullptr},
+    {"MyOwner", ZC_DISPID_MYOWNER, GetMyOwner, PutMyOwner, nullptr, true, nullptr},
+    {"ShowFrom", ZC_DISPID_SHOWFROM, nullptr, nullptr, CallShowFrom, false, "Start"},
 };
 
 }  // namespace

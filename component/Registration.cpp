@@ -30,10 +30,10 @@ std::string ClsidKey() {
     return "CLSID\\" + GuidToString(CLSID_clsZarnetCalc);
 }
 std::string TypeLibKey() {  // this library's version only: other versions are not ours
-    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\1.0";
+    return "TypeLib\\" + GuidToString(LIBID_ZarnetCalc) + "\\" ZC_TYPELIB_VERSION_TEXT;
 }
-std::string InterfaceKey() {
-    return "Interface\\" + GuidToString(IID__clsZarnetCalc);
+std::string InterfaceKey(const IID& iid) {
+    return "Interface\\" + GuidToString(iid);
 }
 
 // The folder of a path, cut at its last separator. Plain text work: the path is in the
@@ -69,6 +69,8 @@ std::string Fill(std::string text, const std::string& libraryPath) {
     const std::pair<const char*, std::string> fills[] = {
         {"{CLSID}", GuidToString(CLSID_clsZarnetCalc)},
         {"{IID}", GuidToString(IID__clsZarnetCalc)},
+        {"{IID2}", GuidToString(IID__clsZarnetCalc2)},
+        {"{VERSION}", ZC_TYPELIB_VERSION_TEXT},
         {"{LIBID}", GuidToString(LIBID_ZarnetCalc)},
         {"{PROGID}", kProgID},
         {"{LIBRARY}", libraryPath},
@@ -224,10 +226,12 @@ LONG RemoveTypeLibrary(HKEY root) {
 // Removes the keys of one store; a key that is not there is no failure.
 LONG RemoveFrom(HKEY root) {
     LONG worst = ERROR_SUCCESS;
-    // The keys registration owns in one store: the class and the interface (the type library's
+    // The keys registration owns in one store: the class and the interfaces (the type library's
     // version key is RemoveTypeLibrary's, the programmatic identifier's RemoveProgId's). Values
     // that share a name with one of these keys are not keys and stay.
-    for (const std::string& key : {kClasses + ClsidKey(), kClasses + InterfaceKey()}) {
+    for (const std::string& key :
+         {kClasses + ClsidKey(), kClasses + InterfaceKey(IID__clsZarnetCalc),
+          kClasses + InterfaceKey(IID__clsZarnetCalc2)}) {
         UniqueKey handle;
         const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.Put());
         if (open == ERROR_FILE_NOT_FOUND) {

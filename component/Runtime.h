@@ -68,7 +68,7 @@ BSTR AllocText(std::string_view utf8);
 // number too large for a double (a text such as "1e400"), or DISP_E_TYPEMISMATCH.
 HRESULT VariantToNumber(const VARIANT& value, double* number);
 
-// The type information of _clsZarnetCalc: how many (0 or 1), and the one there is.
+// The type information of _clsZarnetCalc2: how many (0 or 1), and the one there is.
 UINT TypeInfoCount();
 HRESULT LoadTypeInfo(ITypeInfo** typeInfo);
 

@@ -23,6 +23,9 @@ const char* const kScriptUsage =
     "token opens is closed with Esc before the next token. When the script copies, a line\n"
     "Clipboard=TEXT with the clipboard's text comes before the Result line.\n"
     "--clipboard puts TEXT on the clipboard before the calculator opens.\n"
+    "--start puts NUMBER into the host's number field, and the calculator opens on it (ShowFrom)\n"
+    "as if it had just shown it as the result of =; without it the scripted calculator opens at 0\n"
+    "(Show), while the window opens it on the field's number.\n"
     "--screenshot saves the calculator as it looks after the last token (or as it was when it\n"
     "ended) as a PNG.\n";
 

@@ -36,6 +36,17 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::string>& args
             return std::nullopt;
         } else if (auto text = value("--clipboard")) {
             options.clipboard = *text;
+        } else if (auto number = value("--start")) {
+            // A number in the C locale's form, as from_chars reads it: "12.5", "-3", "1E+16";
+            // "inf" and "nan" too, which the component refuses, as a host may see it do.
+            double start = 0;
+            const char* end = number->data() + number->size();
+            const auto read = std::from_chars(number->data(), end, start);
+            if (number->empty() || read.ec != std::errc() || read.ptr != end) {
+                status = Fail(2, "--start needs a NUMBER, not: ", *number);
+                return std::nullopt;
+            }
+            options.start = start;
         } else if (auto file = value("--screenshot")) {
             if (file->empty()) {
                 status = Fail(2, "--screenshot needs a FILE.png");

@@ -16,6 +16,7 @@ struct HostOptions {
     std::optional<std::string> keys;       // --keys SCRIPT (UTF-8)
     std::string screenshot;                // --screenshot FILE.png, "" for none
     std::optional<std::string> clipboard;  // --clipboard TEXT
+    std::optional<double> start;           // --start NUMBER: the calculator opens on it
     ParsedScript script;                   // the --keys script, read before anything is shown
     std::vector<std::size_t> others;       // places in args of arguments that are no option of ours
 };

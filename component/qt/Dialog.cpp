@@ -61,6 +61,7 @@ class QtCalculatorDialog final : public CalculatorDialog {
     void SetDisplayText(std::string_view text) override {
         dialog_->SetDisplayText(QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
+    void StartFrom(double start) override { dialog_->Logic().StartFrom(start); }
     std::string Tag() const override { return dialog_->Tag().toStdString(); }
     std::string DisplayText() const override { return dialog_->DisplayText().toStdString(); }
 

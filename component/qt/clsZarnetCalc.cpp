@@ -50,14 +50,28 @@ void clsZarnetCalc::setMyOwner(QWidget* owner) {
     impl_->core.SetOwner(owner != nullptr ? std::make_unique<QtOwner>(owner) : nullptr);
 }
 
-void clsZarnetCalc::Show() {
-    // The host may drop its last reference from inside the modal loop.
-    const std::shared_ptr<clsZarnetCalc> self = shared_from_this();
+namespace {
+
+void RequireGuiThread() {
     if (component::qt::CheckGuiThread() != component::qt::GuiThread::Ok)
         throw Error(kErrInvalidCall,
                     "Invalid procedure call or argument: Show must be called on the thread of a "
                     "QApplication");
+}
+
+}  // namespace
+
+void clsZarnetCalc::Show() {
+    // The host may drop its last reference from inside the modal loop.
+    const std::shared_ptr<clsZarnetCalc> self = shared_from_this();
+    RequireGuiThread();
     impl_->core.Show();
+}
+
+void clsZarnetCalc::ShowFrom(double Start) {
+    const std::shared_ptr<clsZarnetCalc> self = shared_from_this();
+    RequireGuiThread();
+    impl_->core.ShowFrom(Start);
 }
 
 }  // namespace zarnetcalc

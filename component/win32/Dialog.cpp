@@ -44,6 +44,7 @@ class Win32CalculatorDialog final : public CalculatorDialog {
     }
 
     void SetDisplayText(std::string_view text) override { dialog_.SetDisplayText(text); }
+    void StartFrom(double start) override { dialog_.Logic().StartFrom(start); }
     std::string Tag() const override { return dialog_.Tag(); }
     std::string DisplayText() const override { return dialog_.DisplayText(); }
 

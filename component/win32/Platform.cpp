@@ -129,7 +129,7 @@ HRESULT LoadTypeInfo(ITypeInfo** typeInfo) {
     if (FAILED(hr)) {
         return hr;
     }
-    return library->GetTypeInfoOfGuid(IID__clsZarnetCalc, typeInfo);
+    return library->GetTypeInfoOfGuid(IID__clsZarnetCalc2, typeInfo);  // the default interface
 }
 
 // In the ANSI code page the registry's text functions take; a path that has no exact form there

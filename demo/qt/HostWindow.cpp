@@ -49,11 +49,19 @@ HostWindow::HostWindow(QWidget* parent) : QWidget(parent), calc_(clsZarnetCalc::
 
 HostWindow::~HostWindow() = default;
 
+void HostWindow::SetNumber(std::optional<double> number) {
+    number_ = number;
+    txtNumber_->setText(QString::fromStdString(ResultText(number.value_or(0))));
+}
+
 void HostWindow::OpenCalculator() {
     lastShowFailed_ = false;
     try {
         calc_->setMyOwner(this);
-        calc_->Show();
+        if (number_)
+            calc_->ShowFrom(*number_);
+        else
+            calc_->Show();
     } catch (const Error& e) {
         lastShowFailed_ = true;
         lblOutcome_->setText(QString("The calculator failed: %1 (error %2).")
@@ -69,7 +77,7 @@ void HostWindow::OpenCalculator() {
     } else if (calc_->ErrorOccurred() != kFalse) {
         lblOutcome_->setText("The calculation ended in an error: the number is unchanged.");
     } else {
-        txtNumber_->setText(QString::fromStdString(ResultText(calc_->Result())));
+        SetNumber(calc_->Result());
         lblOutcome_->setText("Taken from the calculator.");
     }
     if (printClipboard_)

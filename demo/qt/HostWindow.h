@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -26,6 +27,10 @@ class HostWindow : public QWidget {
     bool LastShowFailed() const { return lastShowFailed_; }
     // With on, the clipboard's text is printed ("Clipboard=TEXT") before each Result line.
     void PrintClipboard(bool on) { printClipboard_ = on; }
+    // The number field's figure, which the calculator opens on (ShowFrom) and writes back when
+    // it is closed with a figure. With none, the calculator opens at "0" (Show), as the scripted
+    // mode does without --start.
+    void SetNumber(std::optional<double> number);
 
   public slots:
     // Runs the calculator modally; on return shows the outcome and prints it on stdout as
@@ -37,6 +42,7 @@ class HostWindow : public QWidget {
     QLineEdit* txtNumber_ = nullptr;
     QPushButton* cmdCalculator_ = nullptr;
     QLabel* lblOutcome_ = nullptr;
+    std::optional<double> number_ = 0.0;
     bool lastShowFailed_ = false;
     bool printClipboard_ = false;
 };

@@ -20,7 +20,8 @@ namespace {
 
 constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo [Qt options]\n"
-    "       zarnetcalc-demo --keys \"SCRIPT\" [--clipboard TEXT] [--screenshot FILE.png]\n"
+    "       zarnetcalc-demo --keys \"SCRIPT\" [--start NUMBER] [--clipboard TEXT]\n"
+    "                       [--screenshot FILE.png]\n"
     "\n";
 constexpr const char* kPlatformNote = "Without a display the offscreen platform is used.\n";
 
@@ -96,10 +97,13 @@ int main(int argc, char** argv) {
     zarnetcalc::demo::HostWindow window;
     window.PrintClipboard(zarnetcalc::demo::Copies(options->script));
     if (options->keys) {
+        window.SetNumber(options->start);
         zarnetcalc::demo::ScriptPlayer player(std::move(options->script.tokens),
                                               QString::fromStdString(options->screenshot));
         return RunScript(window, player);
     }
+    if (options->start)
+        window.SetNumber(options->start);
     window.show();
     return QApplication::exec();
 }

@@ -97,6 +97,14 @@ bool Component::Show(CallError& error) {
     return Invoke(L"Show", DISPATCH_METHOD, nullptr, nullptr, error);
 }
 
+bool Component::ShowFrom(double start, CallError& error) {
+    VARIANT argument;
+    VariantInit(&argument);
+    argument.vt = VT_R8;
+    argument.dblVal = start;
+    return Invoke(L"ShowFrom", DISPATCH_METHOD, &argument, nullptr, error);
+}
+
 bool Component::Result(double& value, CallError& error) {
     VARIANT result;
     VariantInit(&result);

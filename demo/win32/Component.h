@@ -34,6 +34,7 @@ class Component {
     // Set MyOwner = a form of window.
     bool SetOwner(HWND window, CallError& error);
     bool Show(CallError& error);
+    bool ShowFrom(double start, CallError& error);
     bool Result(double& value, CallError& error);
     bool Cancelled(bool& value, CallError& error);
     bool ErrorOccurred(bool& value, CallError& error);

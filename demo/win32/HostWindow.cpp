@@ -89,6 +89,11 @@ bool HostWindow::Create() {
     return true;
 }
 
+void HostWindow::SetNumber(std::optional<double> number) {
+    number_ = number;
+    SetWindowTextW(txtNumber_, zarnetcalc::win32::Widen(ResultText(number.value_or(0))).c_str());
+}
+
 void HostWindow::SetOutcome(const wchar_t* text) {
     SetWindowTextW(lblOutcome_, text);
 }
@@ -100,7 +105,8 @@ void HostWindow::OpenCalculator() {
     inShow_ = true;
     lastShowFailed_ = false;
     CallError error;
-    const bool shown = calc_.SetOwner(hwnd_, error) && calc_.Show(error);
+    const bool shown = calc_.SetOwner(hwnd_, error) &&
+                       (number_ ? calc_.ShowFrom(*number_, error) : calc_.Show(error));
     inShow_ = false;
     if (player_ != nullptr) {
         player_->CalculatorEnded();
@@ -126,7 +132,7 @@ void HostWindow::OpenCalculator() {
     } else if (errorOccurred) {
         SetOutcome(L"The calculation ended in an error: the number is unchanged.");
     } else {
-        SetWindowTextW(txtNumber_, zarnetcalc::win32::Widen(ResultText(result)).c_str());
+        SetNumber(result);
         SetOutcome(L"Taken from the calculator.");
     }
     if (printClipboard_) {

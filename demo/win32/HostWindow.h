@@ -7,6 +7,8 @@
 #endif
 #include <windows.h>
 
+#include <optional>
+
 #include "Component.h"
 #include "common/win32/Handles.h"
 
@@ -33,6 +35,10 @@ class HostWindow {
     void SetScriptPlayer(ScriptPlayer* player) { player_ = player; }
     // With on, the clipboard's text is printed ("Clipboard=TEXT") before each Result line.
     void PrintClipboard(bool on) { printClipboard_ = on; }
+    // The number field's figure, which the calculator opens on (ShowFrom) and writes back when
+    // it is closed with a figure. With none, the calculator opens at "0" (Show), as the scripted
+    // mode does without --start.
+    void SetNumber(std::optional<double> number);
 
     // Runs the calculator modally; on return shows the outcome and prints it on stdout as
     // "Result=R Cancelled=C ErrorOccurred=E".
@@ -53,6 +59,7 @@ class HostWindow {
     HWND lblOutcome_ = nullptr;
     zarnetcalc::win32::UniqueFont font_;  // the controls' font, freed after the window goes
     ScriptPlayer* player_ = nullptr;
+    std::optional<double> number_ = 0.0;
     bool lastShowFailed_ = false;
     bool printClipboard_ = false;
     bool inShow_ = false;

@@ -29,7 +29,8 @@ using zarnetcalc::demo::Fail;
 
 constexpr const char* kSynopsis =
     "Usage: zarnetcalc-demo\n"
-    "       zarnetcalc-demo --keys \"SCRIPT\" [--clipboard TEXT] [--screenshot FILE.png]\n"
+    "       zarnetcalc-demo --keys \"SCRIPT\" [--start NUMBER] [--clipboard TEXT]\n"
+    "                       [--screenshot FILE.png]\n"
     "\n";
 constexpr const char* kPlatformNote =
     "\nThe component (zarnetcalc.dll) must be registered: regsvr32 zarnetcalc.dll\n";
@@ -109,12 +110,16 @@ int main() {
                 zarnetcalc::win32::SetClipboardText(window.Hwnd(), *options->clipboard);
             }
             window.PrintClipboard(zarnetcalc::demo::Copies(options->script));
+            window.SetNumber(options->start);
             zarnetcalc::demo::ScriptPlayer player(std::move(options->script.tokens),
                                                   zarnetcalc::win32::Widen(options->screenshot));
             window.SetScriptPlayer(&player);
             result = RunScript(window, player);
             window.SetScriptPlayer(nullptr);
         } else {
+            if (options->start) {
+                window.SetNumber(options->start);
+            }
             ShowWindow(window.Hwnd(), SW_SHOWNORMAL);
             result = window.Run();
         }

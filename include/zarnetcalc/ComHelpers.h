@@ -138,6 +138,11 @@ inline HRESULT CallMethod(IDispatch* object, const char16_t* name) {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     return InvokeByName(object, name, DISPATCH_METHOD, &none, nullptr);
 }
+// A method of one argument: CallMethod(calc.Get(), u"ShowFrom", MakeDouble(12.5)).
+inline HRESULT CallMethod(IDispatch* object, const char16_t* name, VARIANT argument) {
+    DISPPARAMS one{&argument, nullptr, 1, 0};
+    return InvokeByName(object, name, DISPATCH_METHOD, &one, nullptr);
+}
 
 }  // namespace zarnetcalc::com
 

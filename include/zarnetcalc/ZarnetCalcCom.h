@@ -1,5 +1,6 @@
 // This library's binary interface, for hosts that do not link the C++ class: its identifiers,
-// the dual interface _clsZarnetCalc with its dispatch ids, and the exported C entry points. The
+// the dual interfaces _clsZarnetCalc and _clsZarnetCalc2 with their dispatch ids, and the exported
+// C entry points. The
 // runtime's shapes it is written in (IUnknown, IDispatch, VARIANT, result codes) come from
 // ComPlatform.h; helpers for host programs (ComPtr, late-bound calls by name) from ComHelpers.h.
 // On Windows the interface is the header generated from the library's IDL. The class itself is
@@ -31,14 +32,18 @@
 // Identifiers of this library, fixed for all its versions 1.x:
 //   CLSID_clsZarnetCalc   {D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}  class clsZarnetCalc
 //   IID__clsZarnetCalc    {91B368B2-595C-440A-9CA8-11BBF168F238}  dual interface _clsZarnetCalc
-//   LIBID_ZarnetCalc      {55905F67-BCDA-4365-BBE2-4A477DADDF06}  type library ZarnetCalc 1.0
+//   IID__clsZarnetCalc2   {71F18A98-8019-4FFA-812A-7C364EE57F8D}  dual interface _clsZarnetCalc2
+//   LIBID_ZarnetCalc      {55905F67-BCDA-4365-BBE2-4A477DADDF06}  type library ZarnetCalc 1.1
 //   IID_IZarnetCalcWindow {FD6F138D-3CCE-44E1-B91F-41CEDD4E79E3}  a host window wrapped as a form
 //   ProgID                "ZarnetCalc.clsZarnetCalc"
 // IUnknown, IClassFactory and IDispatch keep their well-known COM identifiers.
 //
-// Dispatch ids of _clsZarnetCalc (names are matched without regard to case):
+// Dispatch ids (names are matched without regard to case):
 //   MyOwner 0x68030000 (get, put)   ErrorOccurred 0x68030001 (get)   Cancelled 0x68030002 (get)
 //   Result  0x68030003 (get, put)   Show          0x60030004 (method)
+//   ShowFrom 0x60030005 (method of _clsZarnetCalc2, one argument Start, its dispatch id 0)
+// An interface once released never changes: the members added since 1.3.0 are in
+// _clsZarnetCalc2, derived from _clsZarnetCalc, which the object also answers to.
 #pragma once
 
 #include "zarnetcalc/ComPlatform.h"
@@ -62,6 +67,8 @@ inline constexpr CLSID CLSID_clsZarnetCalc = {
     0xD1B95FEC, 0xF1E6, 0x4E7E, {0xBB, 0x9A, 0xAF, 0x5A, 0x08, 0x18, 0xEE, 0xB8}};
 inline constexpr IID IID__clsZarnetCalc = {
     0x91B368B2, 0x595C, 0x440A, {0x9C, 0xA8, 0x11, 0xBB, 0xF1, 0x68, 0xF2, 0x38}};
+inline constexpr IID IID__clsZarnetCalc2 = {
+    0x71F18A98, 0x8019, 0x4FFA, {0x81, 0x2A, 0x7C, 0x36, 0x4E, 0xE5, 0x7F, 0x8D}};
 inline constexpr GUID LIBID_ZarnetCalc = {
     0x55905F67, 0xBCDA, 0x4365, {0xBB, 0xE2, 0x4A, 0x47, 0x7D, 0xAD, 0xDF, 0x06}};
 inline constexpr IID IID_IZarnetCalcWindow = {
@@ -71,6 +78,7 @@ inline constexpr DISPID DISPID_ErrorOccurred = ZC_DISPID_ERROROCCURRED;
 inline constexpr DISPID DISPID_Cancelled = ZC_DISPID_CANCELLED;
 inline constexpr DISPID DISPID_Result = ZC_DISPID_RESULT;
 inline constexpr DISPID DISPID_Show = ZC_DISPID_SHOW;
+inline constexpr DISPID DISPID_ShowFrom = ZC_DISPID_SHOWFROM;
 
 // The dual interface: the dispatch members, then the typed ones in the class's member order.
 // A failure inside a member returns 0x800A0000 | its error number (13, 91, ...), with the error
@@ -90,6 +98,17 @@ class _clsZarnetCalc : public IDispatch {
 
   protected:
     ~_clsZarnetCalc() = default;
+};
+
+// _clsZarnetCalc and the members added since.
+class _clsZarnetCalc2 : public _clsZarnetCalc {
+  public:
+    // Show, with the calculator opened on Start instead of "0" (see clsZarnetCalc::ShowFrom).
+    // A Start that is not a finite number fails with error 5 before anything is shown.
+    virtual HRESULT STDMETHODCALLTYPE ShowFrom(double Start) = 0;
+
+  protected:
+    ~_clsZarnetCalc2() = default;
 };
 
 // A host window wrapped as a form (made by ZarnetCalcWrapWindow). Its dispatch interface has no
@@ -124,10 +143,11 @@ ZARNETCALC_EXPORT zarnetcalc::com::HRESULT DllGetClassObject(const zarnetcalc::c
 //     InprocServer32               = <this library's path>, ThreadingModel = "Apartment"
 //     ProgID                       = "ZarnetCalc.clsZarnetCalc"
 //     TypeLib                      = {libid}
-//     Version                      = "1.0"
+//     Version                      = "1.1"
 //   ZarnetCalc.clsZarnetCalc       = "clsZarnetCalc", CLSID = {clsid}
-//   TypeLib\{libid}\1.0            = "ZarnetCalc", FLAGS = "0", HELPDIR = <library's folder>
-//   Interface\{iid}                = "_clsZarnetCalc", TypeLib = {libid}, Version = "1.0"
+//   TypeLib\{libid}\1.1            = "ZarnetCalc", FLAGS = "0", HELPDIR = <library's folder>
+//   Interface\{iid}                = "_clsZarnetCalc", TypeLib = {libid}, Version = "1.1"
+//   Interface\{iid2}               = "_clsZarnetCalc2", TypeLib = {libid}, Version = "1.1"
 // Unregistration removes those keys again from whichever store holds them, and nothing else.
 // Both return S_OK or SELFREG_E_CLASS (with the error description).
 ZARNETCALC_EXPORT zarnetcalc::com::HRESULT DllRegisterServer();

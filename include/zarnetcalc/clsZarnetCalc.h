@@ -27,8 +27,9 @@ namespace zarnetcalc {
 //     else
 //         use(calc->Result());         // the number on the display
 //
-// Show always opens at "0" (a value stored through setResult is not shown), and may be called any
-// number of times; each call builds a fresh dialog and destroys it before returning.
+// Show always opens at "0" (a value stored through setResult is not shown; ShowFrom opens on a
+// number of the host's), and may be called any number of times; each call builds a fresh dialog
+// and destroys it before returning.
 //
 // The object is reference counted: hold it in the shared_ptr that Create returns. Show keeps the
 // object alive for the length of its call, so a host may drop its last reference from inside the
@@ -69,6 +70,18 @@ class ZARNETCALC_EXPORT clsZarnetCalc : public std::enable_shared_from_this<clsZ
     // Runs the calculator modally over the owner and sets Result, Cancelled and ErrorOccurred from
     // the way it ended.
     void Show();
+
+    // Show, with the calculator opened on Start instead of "0": as if it had just shown Start as
+    // the result of "=" (the next digit starts a new entry, an operator works on Start), the
+    // display showing it as Result would print ("12.5", "-3", "1E+16"), with its decimals when it
+    // has any. Close at once hands Start back; Esc cancels as with Show. A Start that is not a
+    // finite number throws kErrInvalidCall before anything is shown, the properties as they
+    // were. For a field the calculator works on:
+    //
+    //     calc->ShowFrom(amount->value());
+    //     if (!calc->Cancelled() && !calc->ErrorOccurred())
+    //         amount->setValue(calc->Result());
+    void ShowFrom(double Start);
 
   private:
     ZARNETCALC_NO_EXPORT clsZarnetCalc();  // Create makes them

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QWindow>
 #include <functional>
+#include <limits>
 #include <thread>
 
 #include <private/qguiapplication_p.h>
@@ -221,14 +222,35 @@ class tst_clsZarnetCalc : public QObject {
         QCOMPARE(calc_->Result(), 5.0);
     }
 
-    void showWithoutOwner() {
+    // Refused before anything is shown, the three properties as they were.
+    void refusedBeforeShowing_data() {
+        QTest::addColumn<bool>("owner");
+        QTest::addColumn<bool>("showFrom");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<int>("number");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        const int notSet = zarnetcalc::kErrObjectNotSet, invalid = zarnetcalc::kErrInvalidCall;
+        QTest::newRow("Show without an owner") << false << false << 0.0 << notSet;
+        QTest::newRow("ShowFrom without an owner") << false << true << 1.0 << notSet;
+        QTest::newRow("ShowFrom not a number") << true << true << nan << invalid;
+        QTest::newRow("ShowFrom infinity") << true << true << inf << invalid;
+        QTest::newRow("ShowFrom minus infinity") << true << true << -inf << invalid;
+    }
+    void refusedBeforeShowing() {
+        QFETCH(bool, owner);
+        QFETCH(bool, showFrom);
+        QFETCH(double, start);
+        QFETCH(int, number);
         ShowPlaying(*calc_, "<Esc>");
         calc_->setResult(12.5);
-        calc_->setMyOwner(nullptr);
-        QCOMPARE(calc_->MyOwner(), nullptr);
+        if (!owner) {
+            calc_->setMyOwner(nullptr);
+            QCOMPARE(calc_->MyOwner(), nullptr);
+        }
 
         WindowShowSpy spy;
-        QCOMPARE(ErrorNumber([&] { calc_->Show(); }), zarnetcalc::kErrObjectNotSet);
+        QCOMPARE(ErrorNumber([&] { showFrom ? calc_->ShowFrom(start) : calc_->Show(); }), number);
         QCOMPARE(spy.shown, 0);
         QCOMPARE(calc_->Result(), 12.5);
         QCOMPARE(calc_->Cancelled(), kTrue);

@@ -43,18 +43,19 @@ class tst_demo : public QObject {
     // The cases are shared with the Windows stage, which runs the Windows host on them.
     void script_data() {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<QStringList>("clipboard");  // the --clipboard option, if the case has one
+        QTest::addColumn<QStringList>(
+            "options");  // --clipboard and --start, where the case has them
         QTest::addColumn<QString>("output");
         QFile file(ZC_DEMO_SCRIPTS);
         QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), ZC_DEMO_SCRIPTS);
         QString name, script, output;
-        QStringList clipboard;
+        QStringList options;
         auto addCase = [&] {
             if (!name.isEmpty())
-                QTest::newRow(qPrintable(name)) << script << clipboard << output;
+                QTest::newRow(qPrintable(name)) << script << options << output;
             name.clear();
             script.clear();
-            clipboard.clear();
+            options.clear();
             output.clear();
         };
         int cases = 0;
@@ -73,7 +74,9 @@ class tst_demo : public QObject {
             } else if (line.startsWith("keys:")) {
                 script = line.mid(5).trimmed();
             } else if (line.startsWith("clipboard: ")) {
-                clipboard = QStringList{"--clipboard", line.mid(11)};
+                options << "--clipboard" << line.mid(11);
+            } else if (line.startsWith("start: ")) {
+                options << "--start" << line.mid(7);
             } else {
                 output += QString(line).replace("\\t", "\t") + '\n';
             }
@@ -85,9 +88,9 @@ class tst_demo : public QObject {
     // Neither the host nor the component says anything on standard error in a normal run.
     void script() {
         QFETCH(QString, script);
-        QFETCH(QStringList, clipboard);
+        QFETCH(QStringList, options);
         QFETCH(QString, output);
-        const Run run = RunDemo(QStringList{"--keys", script} + clipboard);
+        const Run run = RunDemo(QStringList{"--keys", script} + options);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, output);
         QCOMPARE(run.err, QString());
@@ -119,6 +122,8 @@ class tst_demo : public QObject {
         QTest::newRow("--screenshot without --keys")
             << QStringList{"--screenshot", "x.png"} << "--screenshot";
         QTest::newRow("unknown option") << QStringList{"--keys", "1", "--bogus"} << "--bogus";
+        QTest::newRow("--start without a number")
+            << QStringList{"--keys", "1", "--start", "1,5"} << "1,5";
     }
 
     void badArguments() {

@@ -35,6 +35,8 @@ ComLibrary lib;
 const std::string kClsid = "{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}";
 const std::string kLibid = "{55905F67-BCDA-4365-BBE2-4A477DADDF06}";
 const std::string kIid = "{91B368B2-595C-440A-9CA8-11BBF168F238}";
+const std::string kIid2 = "{71F18A98-8019-4FFA-812A-7C364EE57F8D}";
+const std::string kVersion = "1.1";  // of the type library
 const std::string kOtherClsid = "{0F1E2D3C-4B5A-4968-8776-A5B4C3D2E1F0}";
 
 bool SetString(HKEY root, const std::string& key, const std::string& name,
@@ -156,14 +158,19 @@ class tst_registration : public QObject {
                  std::optional<std::string>("Apartment"));
         QCOMPARE(ReadString(m, clsid + "\\ProgID"), std::optional<std::string>(kProgID));
         QCOMPARE(ReadString(m, clsid + "\\TypeLib"), std::optional(kLibid));
-        QCOMPARE(ReadString(m, clsid + "\\Version"), std::optional<std::string>("1.0"));
+        QCOMPARE(ReadString(m, clsid + "\\Version"), std::optional(kVersion));
         QCOMPARE(ReadString(m, classes + kProgID + "\\CLSID"), std::optional(kClsid));
-        QCOMPARE(ReadString(m, classes + "TypeLib\\" + kLibid + "\\1.0"),
+        QCOMPARE(ReadString(m, classes + "TypeLib\\" + kLibid + "\\" + kVersion),
                  std::optional<std::string>("ZarnetCalc"));
-        QCOMPARE(ReadString(m, classes + "Interface\\" + kIid),
-                 std::optional<std::string>("_clsZarnetCalc"));
-        QCOMPARE(ReadString(m, classes + "Interface\\" + kIid + "\\TypeLib"),
-                 std::optional(kLibid));
+        for (const auto& [iid, name] :
+             {std::pair{kIid, "_clsZarnetCalc"}, std::pair{kIid2, "_clsZarnetCalc2"}}) {
+            QCOMPARE(ReadString(m, classes + "Interface\\" + iid),
+                     std::optional<std::string>(name));
+            QCOMPARE(ReadString(m, classes + "Interface\\" + iid + "\\TypeLib"),
+                     std::optional(kLibid));
+            QCOMPARE(ReadString(m, classes + "Interface\\" + iid + "\\TypeLib", "Version"),
+                     std::optional(kVersion));
+        }
         QVERIFY(HoldsNothing(UserFile()));
         // Registering twice is harmless.
         const QByteArray once = Bytes(MachineFile());
@@ -338,8 +345,10 @@ class tst_registration : public QObject {
         const QByteArray keys[] = {
             QByteArray::fromStdString("[Software\\Classes\\CLSID\\" + kClsid + "]"),
             QByteArray("[Software\\Classes\\") + kProgID + "]",
-            QByteArray::fromStdString("[Software\\Classes\\TypeLib\\" + kLibid + "\\1.0]"),
+            QByteArray::fromStdString("[Software\\Classes\\TypeLib\\" + kLibid + "\\" + kVersion +
+                                      "]"),
             QByteArray::fromStdString("[Software\\Classes\\Interface\\" + kIid + "]"),
+            QByteArray::fromStdString("[Software\\Classes\\Interface\\" + kIid2 + "]"),
         };
         int torn = 0;
         int failedCreations = 0;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include <limits>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -15,6 +16,8 @@ using zarnetcalc::testing::Play;
 using zarnetcalc::testing::WhenShown;
 
 Q_DECLARE_METATYPE(zarnetcalc::com::GUID)
+Q_DECLARE_METATYPE(zarnetcalc::com::VARIANT)
+Q_DECLARE_METATYPE(std::vector<zarnetcalc::com::VARIANT>)
 
 namespace {
 
@@ -37,12 +40,12 @@ class ForeignObject final : public IUnknown {
     ULONG refs = 1;
 };
 
-ComPtr<_clsZarnetCalc> NewCalc() {
+ComPtr<_clsZarnetCalc2> NewCalc() {
     ComPtr<IClassFactory> factory;
-    ComPtr<_clsZarnetCalc> calc;
+    ComPtr<_clsZarnetCalc2> calc;
     if (SUCCEEDED(
             lib.getClassObject(&CLSID_clsZarnetCalc, &IID_IClassFactory, factory.PutVoid()))) {
-        factory->CreateInstance(nullptr, IID__clsZarnetCalc, calc.PutVoid());
+        factory->CreateInstance(nullptr, IID__clsZarnetCalc2, calc.PutVoid());
     }
     return calc;
 }
@@ -77,7 +80,7 @@ struct Calls {
     bool outsEmpty = false;
     QString description;
 };
-Calls CallEveryMember(_clsZarnetCalc* calc, IDispatch* form) {
+Calls CallEveryMember(_clsZarnetCalc2* calc, IDispatch* form) {
     Calls calls;
     double value = 9;
     VARIANT_BOOL flag = 9;
@@ -89,8 +92,8 @@ Calls CallEveryMember(_clsZarnetCalc* calc, IDispatch* form) {
     std::u16string name = u"Result";
     LPOLESTR names[] = {name.data()};
     calls.results << calc->get_Result(&value) << calc->put_Result(5) << calc->get_Cancelled(&flag)
-                  << calc->Show() << calc->put_MyOwner(form) << calc->get_MyOwner(&owner)
-                  << calc->QueryInterface(IID_IUnknown, &object)
+                  << calc->Show() << calc->ShowFrom(1) << calc->put_MyOwner(form)
+                  << calc->get_MyOwner(&owner) << calc->QueryInterface(IID_IUnknown, &object)
                   << calc->GetTypeInfo(0, 0, &typeInfo)
                   << calc->GetIDsOfNames(IID_NULL, names, 1, 0, &id)
                   << InvokeId(calc, DISPID_Result, DISPATCH_PROPERTYGET, {}, &v);
@@ -181,6 +184,7 @@ class tst_runtime : public QObject {
         QTest::newRow("IUnknown") << IID_IUnknown << false << S_OK;
         QTest::newRow("IDispatch") << IID_IDispatch << false << S_OK;
         QTest::newRow("_clsZarnetCalc") << IID__clsZarnetCalc << false << S_OK;
+        QTest::newRow("_clsZarnetCalc2") << IID__clsZarnetCalc2 << false << S_OK;
         QTest::newRow("ISupportErrorInfo") << IID_ISupportErrorInfo << false << S_OK;
         QTest::newRow("IClassFactory") << IID_IClassFactory << false << E_NOINTERFACE;
         QTest::newRow("a form's interface") << IID_IZarnetCalcWindow << false << E_NOINTERFACE;
@@ -209,6 +213,7 @@ class tst_runtime : public QObject {
             ComPtr<ISupportErrorInfo> errors;
             QCOMPARE(object.As(IID_ISupportErrorInfo, errors), S_OK);
             QCOMPARE(errors->InterfaceSupportsErrorInfo(IID__clsZarnetCalc), S_OK);
+            QCOMPARE(errors->InterfaceSupportsErrorInfo(IID__clsZarnetCalc2), S_OK);
             QCOMPARE(errors->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
         }
         QCOMPARE(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
@@ -249,6 +254,7 @@ class tst_runtime : public QObject {
         QTest::newRow("lower case") << "result" << DISPID_Result;
         QTest::newRow("upper case") << "CANCELLED" << DISPID_Cancelled;
         QTest::newRow("Show") << "sHoW" << DISPID_Show;
+        QTest::newRow("ShowFrom") << "showfrom" << DISPID_ShowFrom;
         QTest::newRow("ErrorOccurred") << "ErrorOccurred" << DISPID_ErrorOccurred;
         QTest::newRow("MyOwner") << "myOwner" << DISPID_MyOwner;
         QTest::newRow("prefix") << "Resul" << DISPID_UNKNOWN;
@@ -278,6 +284,11 @@ class tst_runtime : public QObject {
         QCOMPARE(calc->GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
         QCOMPARE(ids[0], DISPID_Result);  // the member is known, its "parameter" is not
         QCOMPARE(ids[1], DISPID_UNKNOWN);
+        std::u16string showFrom = u"ShowFrom", start = u"start";
+        LPOLESTR withArgument[] = {showFrom.data(), start.data()};
+        QCOMPARE(calc->GetIDsOfNames(IID_NULL, withArgument, 2, 0, ids), S_OK);
+        QCOMPARE(ids[0], DISPID_ShowFrom);
+        QCOMPARE(ids[1], DISPID(0));
         QCOMPARE(calc->GetIDsOfNames(IID_IUnknown, names, 1, 0, ids), DISP_E_UNKNOWNINTERFACE);
         QCOMPARE(calc->GetIDsOfNames(IID_NULL, nullptr, 1, 0, ids), E_POINTER);
         QCOMPARE(calc->GetIDsOfNames(IID_NULL, names, 1, 0, nullptr), E_POINTER);
@@ -534,19 +545,31 @@ class tst_runtime : public QObject {
 
     void show_data() {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<bool>("typed");  // through the typed Show instead of Invoke
+        QTest::addColumn<bool>("typed");     // through the typed Show instead of Invoke
+        QTest::addColumn<VARIANT>("start");  // ShowFrom's argument, or VT_EMPTY for Show
         QTest::addColumn<double>("result");
         QTest::addColumn<bool>("cancelled");
         QTest::addColumn<bool>("error");
-        QTest::newRow("close at once") << "Close" << false << 0.0 << false << false;
-        QTest::newRow("12 + 3 =") << "1 2 + 3 = Close" << false << 15.0 << false << false;
-        QTest::newRow("typed Show") << "7 * 6 = Close" << true << 42.0 << false << false;
-        QTest::newRow("Esc") << "5 <Esc>" << false << 0.0 << true << false;
-        QTest::newRow("8 / 0 =") << "8 / 0 = Close" << false << 0.0 << false << true;
+        const VARIANT none = MakeEmpty();
+        QTest::newRow("close at once") << "Close" << false << none << 0.0 << false << false;
+        QTest::newRow("12 + 3 =") << "1 2 + 3 = Close" << false << none << 15.0 << false << false;
+        QTest::newRow("typed Show") << "7 * 6 = Close" << true << none << 42.0 << false << false;
+        QTest::newRow("Esc") << "5 <Esc>" << false << none << 0.0 << true << false;
+        QTest::newRow("8 / 0 =") << "8 / 0 = Close" << false << none << 0.0 << false << true;
+        QTest::newRow("ShowFrom 12.5, + 1 =")
+            << "+ 1 = Close" << false << MakeDouble(12.5) << 13.5 << false << false;
+        QTest::newRow("typed ShowFrom -3, * 2 =")
+            << "* 2 = Close" << true << MakeDouble(-3) << -6.0 << false << false;
+        VARIANT integer = MakeEmpty();
+        integer.vt = VT_I2;
+        integer.iVal = 7;
+        QTest::newRow("ShowFrom an integer, closed at once")
+            << "Close" << false << integer << 7.0 << false << false;
     }
     void show() {
         QFETCH(QString, script);
         QFETCH(bool, typed);
+        QFETCH(VARIANT, start);
         QFETCH(double, result);
         QFETCH(bool, cancelled);
         QFETCH(bool, error);
@@ -554,12 +577,51 @@ class tst_runtime : public QObject {
         QCOMPARE(PutProperty(calc.Get(), u"MyOwner", MakeObject(Wrap(owner_.get()).Get())), S_OK);
         QCOMPARE(calc->put_Result(12.5), S_OK);  // not used by Show
         WhenShown([&](QWidget* dialog) { Play(dialog, script); });
-        QCOMPARE(typed ? calc->Show() : CallMethod(calc.Get(), u"Show"), S_OK);
+        const bool from = start.vt != VT_EMPTY;
+        QCOMPARE(typed ? (from ? calc->ShowFrom(start.dblVal) : calc->Show())
+                       : (from ? CallMethod(calc.Get(), u"ShowFrom", start)
+                               : CallMethod(calc.Get(), u"Show")),
+                 S_OK);
         QCOMPARE(GetId(calc.Get(), DISPID_Result).dblVal, result);
         QCOMPARE(GetId(calc.Get(), DISPID_Cancelled).boolVal,
                  cancelled ? VARIANT_TRUE : VARIANT_FALSE);
         QCOMPARE(GetId(calc.Get(), DISPID_ErrorOccurred).boolVal,
                  error ? VARIANT_TRUE : VARIANT_FALSE);
+    }
+
+    // What ShowFrom refuses, before anything is shown.
+    void showFromRefuses_data() {
+        QTest::addColumn<std::vector<VARIANT>>("arguments");
+        QTest::addColumn<HRESULT>("invoked");  // Invoke's result
+        QTest::addColumn<HRESULT>("scode");    // its exception's code, for DISP_E_EXCEPTION
+        VARIANT null = MakeEmpty();
+        null.vt = VT_NULL;
+        QTest::newRow("not a number")
+            << std::vector{MakeDouble(std::numeric_limits<double>::quiet_NaN())} << DISP_E_EXCEPTION
+            << HResultFromErrorNumber(5);
+        QTest::newRow("infinity") << std::vector{MakeDouble(
+                                         std::numeric_limits<double>::infinity())}
+                                  << DISP_E_EXCEPTION << HResultFromErrorNumber(5);
+        QTest::newRow("Null") << std::vector{null} << DISP_E_EXCEPTION
+                              << HResultFromErrorNumber(13);
+        QTest::newRow("no argument") << std::vector<VARIANT>{} << DISP_E_BADPARAMCOUNT << S_OK;
+        QTest::newRow("two arguments")
+            << std::vector{MakeDouble(1), MakeDouble(2)} << DISP_E_BADPARAMCOUNT << S_OK;
+    }
+    void showFromRefuses() {
+        QFETCH(std::vector<VARIANT>, arguments);
+        QFETCH(HRESULT, invoked);
+        QFETCH(HRESULT, scode);
+        auto calc = NewCalc();
+        QCOMPARE(calc->put_MyOwner(Wrap(owner_.get()).Get()), S_OK);
+        QCOMPARE(calc->put_Result(4), S_OK);
+        EXCEPINFO info{};
+        QCOMPARE(InvokeId(calc.Get(), DISPID_ShowFrom, DISPATCH_METHOD, arguments, nullptr, &info),
+                 invoked);
+        QCOMPARE(info.scode, scode);
+        ClearExcepInfo(&info);
+        QCOMPARE(GetId(calc.Get(), DISPID_Result).dblVal, 4.0);  // kept
+        QVERIFY(QApplication::topLevelWidgets().size() == 1);    // only the owner
     }
 
     void showWithoutOwnerIsAMemberError() {
@@ -624,23 +686,23 @@ class tst_runtime : public QObject {
         QCOMPARE(calc->put_Result(2), S_OK);
         Calls fromOther;
         std::thread([&] { fromOther = CallEveryMember(calc.Get(), form.Get()); }).join();
-        QCOMPARE(fromOther.results, QList<HRESULT>(10, RPC_E_WRONG_THREAD));
+        QCOMPARE(fromOther.results, QList<HRESULT>(11, RPC_E_WRONG_THREAD));
         QVERIFY(fromOther.outsEmpty);
         QVERIFY(fromOther.description.contains("thread"));
         double value = 0;
         QCOMPARE(calc->get_Result(&value), S_OK);
         QCOMPARE(value, 2.0);
 
-        ComPtr<_clsZarnetCalc> orphan;
+        ComPtr<_clsZarnetCalc2> orphan;
         std::thread([&] { orphan = NewCalc(); }).join();
         QVERIFY(orphan);
         for (int later = 0; later < 3; ++later) {
             Calls fromNew;
             std::thread([&] { fromNew = CallEveryMember(orphan.Get(), form.Get()); }).join();
-            QCOMPARE(fromNew.results, QList<HRESULT>(10, RPC_E_WRONG_THREAD));
+            QCOMPARE(fromNew.results, QList<HRESULT>(11, RPC_E_WRONG_THREAD));
         }
         QCOMPARE(CallEveryMember(orphan.Get(), form.Get()).results,
-                 QList<HRESULT>(10, RPC_E_WRONG_THREAD));
+                 QList<HRESULT>(11, RPC_E_WRONG_THREAD));
     }
 
     void showOffTheGuiThread() {
