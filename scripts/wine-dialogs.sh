@@ -29,14 +29,13 @@ demo_run() {
     done
 }
 
-# demo_case NAME KEYS [CLIPBOARD]: one case of the shared table, its expected lines in
-# $work/case.expected; CLIPBOARD, when given, is put on the clipboard first.
+# demo_case NAME KEYS [OPTION...]: one case of the shared table, its expected lines in
+# $work/case.expected; the options (--clipboard TEXT, --start NUMBER) go to the host as they are.
 demo_case() {
     local name=$1 keys=$2 tag status=0
-    local clipboard=()
-    [ $# -ge 3 ] && clipboard=(--clipboard "$3")
+    shift 2
     tag=demo-$(printf '%s' "$name" | tr -c 'A-Za-z0-9' '-' | cut -c1-40)
-    demo_run "$tag" --keys "$keys" "${clipboard[@]}" || status=$?
+    demo_run "$tag" --keys "$keys" "$@" || status=$?
     if [ "$status" -ne 0 ]; then
         fail "scripted mode, $name: exit status $status"
         cat "$work/$tag.out" "$work/$tag.err"
@@ -51,24 +50,24 @@ demo_case() {
     fi
 }
 
-# Every case of tests/demo_scripts.txt: "name:", "keys:", an optional "clipboard:", expected lines
-# with "\t" for a tab.
+# Every case of tests/demo_scripts.txt: "name:", "keys:", optional "clipboard:" and "start:",
+# expected lines with "\t" for a tab.
 demo_cases() {
     local line name="" keys="" cases=0
-    local clipboard=()
+    local options=()
     while IFS= read -r line || [ -n "$line" ]; do
         case $line in
             '#'*) ;;
             '' | 'name: '*)
                 if [ -n "$name" ]; then
-                    demo_case "$name" "$keys" "${clipboard[@]}"
+                    demo_case "$name" "$keys" "${options[@]}"
                     cases=$((cases + 1))
                 fi
                 name=""
                 if [ -n "$line" ]; then
                     name=${line#name: }
                     keys=""
-                    clipboard=()
+                    options=()
                     : >"$work/case.expected"
                 fi
                 ;;
@@ -76,12 +75,13 @@ demo_cases() {
                 keys=${line#keys:}
                 keys=${keys# }
                 ;;
-            'clipboard: '*) clipboard=("${line#clipboard: }") ;;
+            'clipboard: '*) options+=(--clipboard "${line#clipboard: }") ;;
+            'start: '*) options+=(--start "${line#start: }") ;;
             *) printf '%s\n' "${line//\\t/$'\t'}" >>"$work/case.expected" ;;
         esac
     done <tests/demo_scripts.txt
     if [ -n "$name" ]; then
-        demo_case "$name" "$keys" "${clipboard[@]}"
+        demo_case "$name" "$keys" "${options[@]}"
         cases=$((cases + 1))
     fi
     if [ "$cases" -eq 0 ]; then

@@ -6,6 +6,8 @@
 # shellcheck disable=SC2154  # the variables above are wine-test.sh's
 
 iid='{91B368B2-595C-440A-9CA8-11BBF168F238}'
+iid2='{71F18A98-8019-4FFA-812A-7C364EE57F8D}'
+version=$(sed -n 's/^#define ZC_TYPELIB_VERSION \([0-9.]*\)$/\1/p' include/zarnetcalc/DispatchIds.h)
 progid=ZarnetCalc.clsZarnetCalc
 x86_dll='C:\Program Files (x86)\ZarnetCalc\zarnetcalc.dll'
 
@@ -24,6 +26,8 @@ table_rows() {
             value=${!field}
             value=${value//\{CLSID\}/$clsid}
             value=${value//\{IID\}/$iid}
+            value=${value//\{IID2\}/$iid2}
+            value=${value//\{VERSION\}/$version}
             value=${value//\{LIBID\}/$libid}
             value=${value//\{PROGID\}/$progid}
             value=${value//\{LIBRARY\}/$library}
@@ -93,7 +97,8 @@ register_x86() {
 }
 unregister_x86() {
     local key
-    for key in "CLSID\\$clsid" "Interface\\$iid" "TypeLib\\$libid\\1.0\\0\\win32"; do
+    for key in "CLSID\\$clsid" "Interface\\$iid" "Interface\\$iid2" \
+        "TypeLib\\$libid\\$version\\0\\win32"; do
         timeout 60 wine reg delete "HKLM\\Software\\Classes\\$key" /f /reg:32 >/dev/null
     done
     # The programmatic identifier goes, from both views, once the class is in neither.

@@ -181,6 +181,8 @@ echo "== checks"
 check vbscript "$tests/calc.vbs.expected" wine cscript //nologo "$(winpath "$tests/calc.vbs")"
 check jscript "$tests/calc.js.expected" wine cscript //nologo "$(winpath "$tests/calc.js")"
 check client "$tests/client.expected" wine "$bin/zc-client.exe"
+check "client built against 1.3.0" "$tests/client-1.3.0.expected" \
+    wine "$bin/zc-client-1.3.0.exe" --as-released
 source scripts/wine-dialogs.sh
 dialog_checks
 

@@ -19,7 +19,7 @@
 namespace {
 
 constexpr const char* kSynopsis =
-    "Usage: zarnetcalc-demo [Qt options]\n"
+    "Usage: zarnetcalc-demo [--start NUMBER] [Qt options]\n"
     "       zarnetcalc-demo --keys \"SCRIPT\" [--start NUMBER] [--clipboard TEXT]\n"
     "                       [--screenshot FILE.png]\n"
     "\n";

@@ -28,7 +28,7 @@ namespace {
 using zarnetcalc::demo::Fail;
 
 constexpr const char* kSynopsis =
-    "Usage: zarnetcalc-demo\n"
+    "Usage: zarnetcalc-demo [--start NUMBER]\n"
     "       zarnetcalc-demo --keys \"SCRIPT\" [--start NUMBER] [--clipboard TEXT]\n"
     "                       [--screenshot FILE.png]\n"
     "\n";

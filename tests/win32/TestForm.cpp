@@ -1,7 +1,8 @@
 // zctestform.dll: a form for the Windows checks, creatable by scripts as "ZarnetCalcTest.Form".
 // Like the forms of Windows development tools it is a dispatch object whose hWnd property (a
 // Long) names its top-level window. Child gives a form whose window is a child window, and
-// Destroy destroys the window, so the checks can offer the component windows it must refuse.
+// Destroy destroys the window, so the checks can offer the component windows it must refuse;
+// CloseCalculatorSoon presses F2 in the next calculator the thread opens, so a script can run one.
 // Registered for the machine by its own DllRegisterServer (Wine 8 does not look up classes
 // registered per user); nothing here is part of the component.
 #include <windows.h>
@@ -24,7 +25,7 @@ constexpr const char* kClsidText = "{493F0D02-E455-444F-8ACF-A55E94E3266B}";
 constexpr const char* kProgId = "ZarnetCalcTest.Form";
 constexpr const wchar_t* kWindowClass = L"ZarnetCalcTestForm";
 
-enum : DISPID { kChild = 2, kDestroy = 3 };
+enum : DISPID { kChild = 2, kDestroy = 3, kCloseCalculatorSoon = 4 };
 
 HINSTANCE module;
 
@@ -44,6 +45,26 @@ HWND MakeWindow(HWND parent) {
                            nullptr, module, nullptr);
 }
 
+BOOL CALLBACK PressF2InCalculator(HWND window, LPARAM pressed) {
+    wchar_t title[32] = {};
+    GetWindowTextW(window, title, 32);
+    if (!IsWindowVisible(window) || lstrcmpW(title, L"Calculator") != 0) {
+        return TRUE;
+    }
+    PostMessageW(window, WM_KEYDOWN, VK_F2, 0);
+    *reinterpret_cast<bool*>(pressed) = true;
+    return FALSE;
+}
+
+void CALLBACK CloseCalculator(HWND, UINT, UINT_PTR timer, DWORD) {
+    bool pressed = false;
+    EnumThreadWindows(GetCurrentThreadId(), PressF2InCalculator,
+                      reinterpret_cast<LPARAM>(&pressed));
+    if (pressed) {
+        KillTimer(nullptr, timer);
+    }
+}
+
 class Form final : public zarnetcalc::win32::WindowForm {
   public:
     // A top-level form, or a child form inside parent's window (holding parent alive).
@@ -55,6 +76,9 @@ class Form final : public zarnetcalc::win32::WindowForm {
     DISPID MemberId(const wchar_t* name) const override {
         if (lstrcmpiW(name, L"Child") == 0) {
             return kChild;
+        }
+        if (lstrcmpiW(name, L"CloseCalculatorSoon") == 0) {
+            return kCloseCalculatorSoon;
         }
         return lstrcmpiW(name, L"Destroy") == 0 ? DISPID{kDestroy} : DISPID_UNKNOWN;
     }
@@ -75,6 +99,12 @@ class Form final : public zarnetcalc::win32::WindowForm {
                     return DISP_E_MEMBERNOTFOUND;
                 }
                 DestroyOwnWindow();
+                return S_OK;
+            case kCloseCalculatorSoon:
+                if (!(flags & DISPATCH_METHOD)) {
+                    return DISP_E_MEMBERNOTFOUND;
+                }
+                SetTimer(nullptr, 0, 30, CloseCalculator);
                 return S_OK;
             default:
                 return DISP_E_MEMBERNOTFOUND;

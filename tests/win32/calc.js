@@ -40,3 +40,10 @@ report("MyOwner = a dictionary", function () {
 report("MyOwner == form", function () { return calc.MyOwner == form; });
 report("MyOwner = null", function () { calc.MyOwner = null; });
 report("MyOwner", function () { return calc.MyOwner; });
+report("ShowFrom(NaN)", function () { calc.MyOwner = form; calc.ShowFrom(NaN); });
+report("ShowFrom(Infinity)", function () { calc.ShowFrom(Infinity); });
+report("ShowFrom(0.25), then F2", function () {
+    form.CloseCalculatorSoon();
+    calc.ShowFrom(0.25);
+    return "Result " + calc.Result + ", Cancelled " + flag(calc.Cancelled);
+});

@@ -1,6 +1,6 @@
 ' What a VBScript client sees of the component: creation by programmatic identifier, a fresh
-' object's values, Result, the read-only flags, MyOwner with Nothing, a form and non-forms, and
-' Show without an owner. Every step prints what happened (an uncaught error would print nothing).
+' object's values, Result, the read-only flags, MyOwner with Nothing, a form and non-forms, Show
+' without an owner, and ShowFrom by name. Every step prints what happened (an uncaught error would print nothing).
 Option Explicit
 On Error Resume Next
 
@@ -71,3 +71,15 @@ destroyed.Destroy
 Values
 calc.Show
 Report "Show after the owner's window was destroyed"
+
+Set calc.MyOwner = form
+form.CloseCalculatorSoon
+calc.ShowFrom 12.5
+Report "ShowFrom 12.5, then F2"
+Values
+calc.ShowFrom "abc"
+Report "ShowFrom ""abc"""
+form.CloseCalculatorSoon
+calc.ShowFrom "-3"
+Report "ShowFrom ""-3"", then F2"
+Values

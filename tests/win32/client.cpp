@@ -1,10 +1,15 @@
 // zc-client.exe: a native C++ client of the registered component, printing what it sees through
-// the dual interface's vtable, through IDispatch and through the type library, plus the unload
+// the dual interfaces' vtables, through IDispatch and through the type library, plus the unload
 // answer, calls from a second thread, and hosts as users found them (keys posted at once, a Show
 // inside a Show, an owner that does not answer, a worker thread that ends). The harness compares
 // the lines with client.expected. With --hung-owner it is that owner: a window whose thread
-// stops reading its messages.
+// stops reading its messages. Built once more against the interface's header as released in
+// 1.3.0 (released-1.3.0/), it is zc-client-1.3.0.exe, whose --as-released run is what such a
+// client does (client-1.3.0.expected).
 #include <windows.h>
+#ifdef ZC_CLIENT_AS_RELEASED
+#include <initguid.h>  // the released header's identifiers, defined here
+#endif
 
 #include <oleacc.h>
 #include <oleauto.h>
@@ -12,6 +17,7 @@
 #include <wrl/client.h>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <thread>
@@ -323,6 +329,22 @@ void TypeLibrary(IDispatch* calc) {
         if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref)) &&
             SUCCEEDED(info->GetRefTypeInfo(ref, vtable.ReleaseAndGetAddressOf()))) {
             Members(vtable.Get(), "  interface type", true);
+            // The interfaces it derives from, down to IDispatch.
+            Ptr<ITypeInfo> base;
+            while (SUCCEEDED(vtable->GetRefTypeOfImplType(0, &ref)) &&
+                   SUCCEEDED(vtable->GetRefTypeInfo(ref, base.ReleaseAndGetAddressOf()))) {
+                TYPEATTR* attr = nullptr;
+                const bool dispatch =
+                    SUCCEEDED(base->GetTypeAttr(&attr)) && IsEqualGUID(attr->guid, IID_IDispatch);
+                if (attr) {
+                    base->ReleaseTypeAttr(attr);
+                }
+                if (dispatch) {
+                    break;
+                }
+                Members(base.Get(), "  derived from", true);
+                vtable = base;
+            }
         }
     }
 
@@ -442,9 +464,9 @@ void RegisteredPaths(HMODULE module) {
     Line("registered InprocServer32",
          same(ClassesText(L"CLSID\\{D1B95FEC-F1E6-4E7E-BB9A-AF5A0818EEB8}\\InprocServer32"),
               library));
-    Line("registered HELPDIR",
-         same(ClassesText(L"TypeLib\\{55905F67-BCDA-4365-BBE2-4A477DADDF06}\\1.0\\HELPDIR"),
-              folder));
+    Line("registered HELPDIR", same(ClassesText(L"TypeLib\\{55905F67-BCDA-4365-BBE2-4A477DADDF06}"
+                                                L"\\" ZC_TYPELIB_VERSION_TEXT L"\\HELPDIR"),
+                                    folder));
 }
 
 // The version resource of the library.
@@ -522,10 +544,13 @@ void Later(std::function<void()> step) {
     later[SetTimer(nullptr, 0, 300, OnLater)] = std::move(step);
 }
 
-// Show, and act once the calculator it opens is up.
-HRESULT ShowThen(_clsZarnetCalc* calc, HWND skip, std::function<void(HWND)> act) {
+// Opens a calculator (Show, ShowFrom), and acts once it is up.
+HRESULT OpenThen(const std::function<HRESULT()>& open, HWND skip, std::function<void(HWND)> act) {
     whenUp[SetTimer(nullptr, 0, 20, OnTimer)] = {skip, std::move(act)};
-    return calc->Show();
+    return open();
+}
+HRESULT ShowThen(_clsZarnetCalc* calc, HWND skip, std::function<void(HWND)> act) {
+    return OpenThen([calc] { return calc->Show(); }, skip, std::move(act));
 }
 
 void PostKey(HWND dialog, UINT vk) {
@@ -832,6 +857,74 @@ void ScreenReader(const CLSID& clsid, IDispatch* form) {
     }
 }
 
+#ifdef ___clsZarnetCalc2_INTERFACE_DEFINED__
+void PostKeys(HWND dialog, std::initializer_list<UINT> keys) {
+    for (const UINT vk : keys) {
+        PostKey(dialog, vk);
+    }
+}
+
+// _clsZarnetCalc2's ShowFrom as a client built against this version calls it: through the vtable,
+// by name, and through the type library's description of the vtable (ITypeInfo::Invoke).
+void ShowFrom(const CLSID& clsid, IDispatch* form) {
+    Ptr<_clsZarnetCalc2> calc;
+    HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsZarnetCalc2, Out(calc));
+    Line("CoCreateInstance for _clsZarnetCalc2", Hex(hr));
+    if (!calc.Get()) {
+        return;
+    }
+    calc->put_MyOwner(form);
+    hr = OpenThen([&] { return calc->ShowFrom(12.5); }, nullptr,
+                  [](HWND dialog) {
+                      PostKeys(dialog, {VK_ADD, '1', VK_RETURN, VK_F2});
+                  });
+    Line("ShowFrom(12.5), + 1 Enter F2", Ended(calc.Get(), hr));
+    Line("ShowFrom(NaN)", Outcome(calc->ShowFrom(std::numeric_limits<double>::quiet_NaN())));
+
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"showfrom"), const_cast<LPOLESTR>(L"Start")};
+    DISPID ids[2] = {};
+    hr = calc->GetIDsOfNames(IID_NULL, names, 2, LOCALE_USER_DEFAULT, ids);
+    char text[48];
+    std::snprintf(text, sizeof text, " 0x%08lX %ld", static_cast<unsigned long>(ids[0]),
+                  static_cast<long>(ids[1]));
+    Line("GetIDsOfNames showfrom, Start", Hex(hr) + text);
+    VARIANT start;
+    VariantInit(&start);
+    start.vt = VT_BSTR;  // converted as automation converts
+    start.bstrVal = SysAllocString(L"-3");
+    DISPPARAMS one{&start, nullptr, 1, 0};
+    hr = OpenThen(
+        [&] {
+            return calc->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &one,
+                                nullptr, nullptr, nullptr);
+        },
+        nullptr,
+        [](HWND dialog) {
+            PostKeys(dialog, {VK_MULTIPLY, '2', VK_RETURN, VK_F2});
+        });
+    Line("Invoke ShowFrom \"-3\", * 2 Enter F2", Ended(calc.Get(), hr));
+    VariantClear(&start);
+
+    Ptr<ITypeInfo> info;
+    Ptr<ITypeInfo> vtable;
+    HREFTYPE ref = 0;
+    if (SUCCEEDED(calc->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.ReleaseAndGetAddressOf())) &&
+        SUCCEEDED(info->GetRefTypeOfImplType(-1, &ref)) &&
+        SUCCEEDED(info->GetRefTypeInfo(ref, vtable.ReleaseAndGetAddressOf()))) {
+        start.vt = VT_R8;
+        start.dblVal = 7;
+        hr = OpenThen(
+            [&] {
+                return vtable->Invoke(static_cast<_clsZarnetCalc2*>(calc.Get()), ZC_DISPID_SHOWFROM,
+                                      DISPATCH_METHOD, &one, nullptr, nullptr, nullptr);
+            },
+            nullptr, [](HWND dialog) { PostKey(dialog, VK_F2); });
+        Line("ITypeInfo::Invoke ShowFrom 7, F2", Ended(calc.Get(), hr));
+    }
+}
+#endif
+
 void HostsAsUsersFoundThem(_clsZarnetCalc* calc, const CLSID& clsid, IDispatch* form) {
     ScriptValues(calc, form);
     calc->put_MyOwner(nullptr);
@@ -846,43 +939,76 @@ void HostsAsUsersFoundThem(_clsZarnetCalc* calc, const CLSID& clsid, IDispatch* 
 using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
-int Run() {
+// The component created by its programmatic identifier through _clsZarnetCalc, and a test form
+// with a child form.
+struct Client {
     CLSID clsid{};
-    HRESULT hr = CLSIDFromProgID(L"ZarnetCalc.clsZarnetCalc", &clsid);
-    Line("CLSIDFromProgID", Hex(hr) + " " + GuidText(clsid));
-
-    Ptr<_clsZarnetCalc> calc;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsZarnetCalc, Out(calc));
-    Line("CoCreateInstance", Hex(hr));
     CLSID formClsid{};
+    Ptr<_clsZarnetCalc> calc;
     Ptr<IDispatch> form;
     Ptr<IDispatch> child;
-    if (SUCCEEDED(CLSIDFromProgID(L"ZarnetCalcTest.Form", &formClsid))) {
-        CoCreateInstance(formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, Out(form));
+};
+bool Begin(Client& s) {
+    HRESULT hr = CLSIDFromProgID(L"ZarnetCalc.clsZarnetCalc", &s.clsid);
+    Line("CLSIDFromProgID", Hex(hr) + " " + GuidText(s.clsid));
+    hr = CoCreateInstance(s.clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsZarnetCalc, Out(s.calc));
+    Line("CoCreateInstance", Hex(hr));
+    if (SUCCEEDED(CLSIDFromProgID(L"ZarnetCalcTest.Form", &s.formClsid))) {
+        CoCreateInstance(s.formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, Out(s.form));
     }
-    if (!calc.Get() || !form.Get()) {
+    if (!s.calc.Get() || !s.form.Get()) {
         Line("stopped", "the component or the test form could not be created");
-        return 1;
+        return false;
     }
     DISPID childId = DISPID_UNKNOWN;
     LPOLESTR childName = const_cast<LPOLESTR>(L"Child");
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     VARIANT v;
     VariantInit(&v);
-    if (SUCCEEDED(form->GetIDsOfNames(IID_NULL, &childName, 1, 0, &childId)) &&
-        SUCCEEDED(form->Invoke(childId, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
-                               nullptr)) &&
+    if (SUCCEEDED(s.form->GetIDsOfNames(IID_NULL, &childName, 1, 0, &childId)) &&
+        SUCCEEDED(s.form->Invoke(childId, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                                 nullptr)) &&
         v.vt == VT_DISPATCH) {
-        *child.ReleaseAndGetAddressOf() = v.pdispVal;
+        *s.child.ReleaseAndGetAddressOf() = v.pdispVal;
     } else {
         VariantClear(&v);
     }
+    return true;
+}
 
-    Vtable(calc.Get(), form.Get(), child.Get());
+// What a client built against the interface as released in 1.3.0 does: _clsZarnetCalc's vtable
+// and dispatch ids, Show with keys, the type library by the version it knew.
+int ReleasedRun() {
+    Client s;
+    if (!Begin(s)) {
+        return 1;
+    }
+    Vtable(s.calc.Get(), s.form.Get(), s.child.Get());
+    PostedKeys(s.clsid, s.form.Get());
+    Dispatch(s.calc.Get());
+    TypeLibrary(s.calc.Get());
+    return 0;
+}
+
+int Run() {
+    Client s;
+    if (!Begin(s)) {
+        return 1;
+    }
+    const CLSID& clsid = s.clsid;
+    const CLSID& formClsid = s.formClsid;
+    Ptr<_clsZarnetCalc>& calc = s.calc;
+    Ptr<IDispatch>& form = s.form;
+    HRESULT hr = S_OK;
+
+    Vtable(calc.Get(), form.Get(), s.child.Get());
     ShowOverForms(calc.Get(), formClsid);
     HostsAsUsersFoundThem(calc.Get(), clsid, form.Get());
     Dispatch(calc.Get());
     TypeLibrary(calc.Get());
+#ifdef ___clsZarnetCalc2_INTERFACE_DEFINED__
+    ShowFrom(clsid, form.Get());
+#endif
     OtherThread(calc.Get());
 
     HMODULE module = GetModuleHandleW(L"zarnetcalc.dll");
@@ -937,7 +1063,7 @@ int main(int argc, char** argv) {
         std::puts("CoInitializeEx failed");
         return 1;
     }
-    const int status = Run();
+    const int status = argc == 2 && std::string(argv[1]) == "--as-released" ? ReleasedRun() : Run();
     CoUninitialize();
     return status;
 }
