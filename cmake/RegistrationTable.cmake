@@ -80,9 +80,10 @@ function(zc_registration_table_header file)
 endfunction()
 
 # The rows as the Windows installer's registry rows (WiX RegistryValue elements under
-# HKLM\Software\Classes, in the registry view of the component they sit in): the library is the
-# installed file file_id, its folder the directory folder_id, the type library's platform platform.
-function(zc_registration_wxs_rows out file_id folder_id platform)
+# root\Software\Classes, root HKLM or HKCU, in the registry view of the component they sit in):
+# the library is the installed file file_id, its folder the directory folder_id, the type
+# library's platform platform.
+function(zc_registration_wxs_rows out root file_id folder_id platform)
     zc_registration_rows(rows)
     zc_registration_identifiers()
     set(text "")
@@ -108,7 +109,7 @@ function(zc_registration_wxs_rows out file_id folder_id platform)
         if(NOT name STREQUAL "@")
             set(name_attribute " Name=\"${name}\"")
         endif()
-        string(APPEND text "            <RegistryValue Root=\"HKLM\" Key=\"Software\\Classes\\${key}\""
+        string(APPEND text "            <RegistryValue Root=\"${root}\" Key=\"Software\\Classes\\${key}\""
             "${name_attribute} Type=\"string\" Value=\"${value}\"/>\n")
     endforeach()
     set(${out} "${text}" PARENT_SCOPE)

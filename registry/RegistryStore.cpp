@@ -455,6 +455,18 @@ class FileLock {
     int fd_ = -1;
 };
 
+// Gives the new file the store's owner and group again. Only root may give a file away: anyone
+// else keeps the group, as a member may. A writer that cannot keep even the group would take the
+// group's access away from its members, so that fails the write, unless the group's permission
+// bits give it nothing beyond everyone's (then whose group it is changes no one's access).
+bool KeepOwner(int fd, const struct stat& st) {
+    if (st.st_uid == geteuid() && st.st_gid == getegid())
+        return true;
+    if (::fchown(fd, st.st_uid, st.st_gid) == 0 || ::fchown(fd, uid_t(-1), st.st_gid) == 0)
+        return true;
+    return ((st.st_mode >> 3) & 07) == (st.st_mode & 07);
+}
+
 // Writes bytes as the store file at once: a copy beside it (named "<store>.tmp", so that the
 // next writer replaces what a writer killed on the way left), flushed, given the file's owner and
 // permissions, then renamed over it. False, with the store as it was, when any step fails.
@@ -475,9 +487,7 @@ bool WriteWhole(const QString& file, const QByteArray& bytes) {
         at += n > 0 ? n : 0;
     }
     if (ok && had) {
-        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-        if (ok && (st.st_uid != geteuid() || st.st_gid != getegid()))
-            (void)::fchown(fd, st.st_uid, st.st_gid);  // where allowed (as root)
+        ok = ::fchmod(fd, st.st_mode & 07777) == 0 && KeepOwner(fd, st);
     }
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;

@@ -22,7 +22,8 @@ zc_windows_packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
     g++-mingw-w64-i686 g++-mingw-w64-i686-posix
     wine wine64 wine64-tools libwine-dev
-    wixl msitools                               # the installer package, built and read
+    wixl msitools                               # the installer packages, built and read
+    osslsigncode openssl                        # signed with a throw-away certificate
     xvfb xdotool
     python3 python3-pefile                      # the screenshot's pixels, the 32-bit DLL's file
 )

@@ -1,8 +1,9 @@
 # The Windows stage's checks of the ways the component reaches a Windows machine, sourced by
 # scripts/wine-test.sh: the 32-bit DLL read from its file (32-bit programs cannot run here), the
-# two bitnesses registered side by side, the installer package, and use without registration.
-# Uses wine-test.sh's check, pass, fail, winpath, snapshot, same_stores, $work, $build, $bin,
-# $tests, $dll, $clsid and $libid.
+# two bitnesses registered side by side, the installer packages (per machine and per user, what
+# they pack, their signatures), and use without registration. Uses wine-test.sh's check, pass,
+# fail, winpath, snapshot, same_stores, $work, $build, $build_x86, $bin, $tests, $dll, $signer,
+# $clsid and $libid.
 # shellcheck disable=SC2154  # the variables above are wine-test.sh's
 
 iid='{91B368B2-595C-440A-9CA8-11BBF168F238}'
@@ -143,13 +144,20 @@ side_by_side() {
     both
 }
 
+# package_file [-peruser]: the installer package the build made.
+package_file() {
+    printf '%s' "$PWD/$build/zarnetcalc-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+        "$build/CMakeCache.txt")${1:-}.msi"
+}
+product_code() {
+    msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'
+}
+
 # The package installed quietly, used from a script, and removed quietly.
 msi_round_trip() {
     local msi product
-    msi=$PWD/$build/zarnetcalc-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
-        "$build/CMakeCache.txt").msi
-    product=$(msiinfo export "$msi" Property | tr -d '\r' |
-        awk -F'\t' '$1 == "ProductCode" { print $2 }')
+    msi=$(package_file)
+    product=$(product_code "$msi")
     echo "msiexec /i /qn: exit $(msiexec_status /i "$(winpath "$msi")")"
     installed_programs "$product"
     registered 64 'C:\Program Files\ZarnetCalc\zarnetcalc.dll' win64
@@ -163,14 +171,113 @@ msi_round_trip() {
     echo "  files left: $(find "$WINEPREFIX/drive_c/Program Files/ZarnetCalc" \
         "$WINEPREFIX/drive_c/Program Files (x86)/ZarnetCalc" 2>/dev/null | wc -l)"
 }
-# The package's entry in the installed programs: name, version and publisher.
+# The package's entry in the installed programs: name, version and publisher. A per-user
+# package's entry is the user's on Windows; this Wine keeps it with the machine's.
 installed_programs() {
-    local entry
-    entry=$(timeout 60 wine reg query \
-        "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" 2>/dev/null |
-        tr -d '\r' | awk '$2 == "REG_SZ" && ($1 == "DisplayName" || $1 == "DisplayVersion" ||
-            $1 == "Publisher") { sub(/^ *[A-Za-z]+ +REG_SZ +/, ""); printf "%s%s", sep, $0; sep = ", " }')
+    local entry root
+    for root in HKCU HKLM; do
+        entry=$(timeout 60 wine reg query \
+            "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" 2>/dev/null |
+            tr -d '\r' | awk '$2 == "REG_SZ" && ($1 == "DisplayName" || $1 == "DisplayVersion" ||
+                $1 == "Publisher") { sub(/^ *[A-Za-z]+ +REG_SZ +/, ""); printf "%s%s", sep, $0; sep = ", " }')
+        [ -n "$entry" ] && break
+    done
     echo "  installed programs: ${entry:-no entry}"
+}
+
+# The per-user package: installed and removed quietly without administrator rights in mind, its
+# files under the user's local programs folder and its rows in the user's classes. This Wine
+# keeps one view of the user's classes for both bitnesses (Windows redirects the 32-bit class and
+# interface keys), so the rows are checked for being there, and it never creates objects from
+# the user's classes, so creation is not tried.
+msi_round_trip_per_user() {
+    local msi product folder
+    msi=$(package_file -peruser)
+    product=$(product_code "$msi")
+    folder=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Programs\\ZarnetCalc
+    folder=$WINEPREFIX/drive_c/${folder#C:\\}
+    folder=${folder//\\//}
+    echo "msiexec /i /qn: exit $(msiexec_status /i "$(winpath "$msi")")"
+    installed_programs "$product"
+    echo "  files: $( (cd "$folder" 2>/dev/null && find . -type f | sort) | paste -sd' ' -)"
+    user_rows "$(winpath "$folder")\\x64\\zarnetcalc.dll"
+    snapshot "$work/peruser-installed"
+    if diff <(store_text "$work/before.machine") <(store_text "$work/peruser-installed.machine") \
+        >/dev/null; then
+        echo "  the machine's classes: as they were"
+    else
+        echo "  the machine's classes: changed"
+    fi
+    echo "msiexec /x /qn: exit $(msiexec_status /x "$(winpath "$msi")")"
+    installed_programs "$product"
+    user_rows "$(winpath "$folder")\\x64\\zarnetcalc.dll"
+    echo "  files left: $(find "$folder" 2>/dev/null | wc -l)"
+}
+# Whether every row of the registration table is in the user's classes ("complete"), none of
+# them, or which are missing.
+user_rows() {
+    local key name text which value missing=() rows=0
+    while IFS=$'\t' read -r key name text; do
+        which=(/v "$name")
+        [ "$name" = @ ] && which=(/ve)
+        value=$(timeout 60 wine reg query "HKCU\\Software\\Classes\\$key" "${which[@]}" 2>/dev/null |
+            tr -d '\r' | sed -n 's/^    .*    REG_SZ    //p')
+        rows=$((rows + 1))
+        [ -n "$value" ] || missing+=("$key $name")
+    done < <(table_rows "$1" win64)
+    if [ ${#missing[@]} -eq 0 ]; then
+        echo "  the user's classes: complete"
+    elif [ ${#missing[@]} -eq "$rows" ]; then
+        echo "  the user's classes: not registered"
+    else
+        echo "  the user's classes: missing $(printf '[%s] ' "${missing[@]}")"
+    fi
+}
+
+# A package's name without its version: zarnetcalc.msi, zarnetcalc-peruser.msi.
+package_label() {
+    basename "$1" | sed 's/-[0-9.]*\(-peruser\)\{0,1\}\.msi$/\1.msi/'
+}
+
+# What both installer packages pack (unpacked into $work/packed/PACKAGE): each DLL a Release
+# build, without debug sections or the debug flag in its version resource, as README's build
+# commands make it.
+packed_dlls() {
+    local msi folder dll
+    rm -rf "$work/packed"
+    for msi in "$(package_file)" "$(package_file -peruser)"; do
+        folder=$work/packed/$(package_label "$msi")
+        mkdir -p "$folder"
+        msiextract -C "$folder" "$msi" >/dev/null
+        echo "$(package_label "$msi"):"
+        while IFS= read -r dll; do
+            echo "  ${dll#"$folder/"}: $(/usr/bin/python3 "$tests/pecheck.py" "$dll" |
+                sed -n 's/^\(machine\|debug sections\|built as\): //p' | paste -sd, - |
+                sed 's/,/, /g')"
+        done < <(find "$folder" -name '*.dll' | sort)
+    done
+}
+
+# Every file the build signs, verified against the throw-away certificate: both DLLs, the sample
+# host, both installer packages, and the DLLs packed in each (as packed_dlls unpacked them).
+signatures() {
+    local label file
+    while IFS='|' read -r label file; do
+        if osslsigncode verify -CAfile "$signer/cert.pem" -in "$file" >/dev/null 2>&1; then
+            echo "$label: signed, verified"
+        else
+            echo "$label: not verified"
+        fi
+    done < <(
+        echo "the x64 DLL|$build/component/win32/zarnetcalc.dll"
+        echo "the x86 DLL|$build_x86/component/win32/zarnetcalc.dll"
+        echo "the sample host|$build/demo/win32/zarnetcalc-demo.exe"
+        echo "$(package_label "$(package_file)")|$(package_file)"
+        echo "$(package_label "$(package_file -peruser)")|$(package_file -peruser)"
+        find "$work/packed" -name '*.dll' | sort | while IFS= read -r file; do
+            echo "packed ${file#"$work/packed/"}|$file"
+        done
+    )
 }
 msiexec_status() {
     local status=0
