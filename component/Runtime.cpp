@@ -1,4 +1,4 @@
-// The runtime's shared machinery: object and lock counts for unload polling, thread tokens for
+// The runtime's shared machinery: lock counts for unload polling, thread tokens for
 // the apartment check, member failures as result codes, identifier texts. What differs between
 // platforms (error info, texts, type information, the library's path) is in qt/ and win32/.
 #include "component/Runtime.h"
@@ -7,24 +7,18 @@
 #include <cstdio>
 #include <new>
 
+#include "common/CountedObject.h"
 #include "zarnetcalc/Error.h"
 
 namespace zarnetcalc::runtime {
 
 namespace {
 
-std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 std::atomic<std::uint64_t> g_threads{0};
 
 }  // namespace
 
-void ObjectCreated() {
-    ++g_objects;
-}
-void ObjectDestroyed() {
-    --g_objects;
-}
 void ServerLock() {
     ++g_locks;
 }
@@ -38,7 +32,7 @@ bool ServerUnlock() {
     return false;
 }
 HRESULT CanUnloadNow() {
-    return g_objects.load() == 0 && g_locks.load() == 0 ? S_OK : S_FALSE;
+    return com::LiveObjects().load() == 0 && g_locks.load() == 0 ? S_OK : S_FALSE;
 }
 
 std::uint64_t CurrentThreadToken() {

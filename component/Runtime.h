@@ -20,9 +20,8 @@ using namespace zarnetcalc::com;
 
 // ---- shared (Runtime.cpp) ------------------------------------------------------------------
 
-// Objects of the library alive now (calculator objects, class objects, forms), and locks.
-void ObjectCreated();
-void ObjectDestroyed();
+// Server locks; with the library's live objects (common/CountedObject.h) they answer unload
+// polling.
 void ServerLock();
 bool ServerUnlock();  // false when there was no lock to release
 HRESULT CanUnloadNow();

@@ -11,17 +11,18 @@
 
 #include <oleauto.h>
 
-#include "common/win32/Unknown.h"
+#include "common/CountedObject.h"
 
 namespace zarnetcalc::win32 {
 
-class WindowForm : public Unknown<WindowForm, IDispatch> {
+class WindowForm : public com::CountedObject<WindowForm, IDispatch> {
   public:
+    static constexpr const char* kName = "A form";
     explicit WindowForm(HWND window) : window_(window) {}
 
     HWND Window() const { return window_; }
 
-    static bool Answers(REFIID riid) {
+    static bool Implements(REFIID riid) {
         return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch);
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -76,7 +77,7 @@ class WindowForm : public Unknown<WindowForm, IDispatch> {
     }
 
   protected:
-    friend class Unknown<WindowForm, IDispatch>;  // deletes the form at its last release
+    friend class com::CountedObject<WindowForm, IDispatch>;  // deletes it at its last release
     static constexpr DISPID kHwnd = 1;
     virtual ~WindowForm() = default;
 

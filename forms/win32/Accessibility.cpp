@@ -6,7 +6,7 @@
 #include <oleacc.h>
 #include <wrl/client.h>
 
-#include "common/win32/Unknown.h"
+#include "common/CountedObject.h"
 #include "common/win32/WideText.h"
 
 namespace zarnetcalc::forms::win32::accessibility {
@@ -35,12 +35,13 @@ BSTR Text(HWND control) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-class ControlObject final : public zarnetcalc::win32::Unknown<ControlObject, IAccessible> {
+class ControlObject final : public zarnetcalc::com::CountedObject<ControlObject, IAccessible> {
   public:
+    static constexpr const char* kName = "An accessible object";
     ControlObject(HWND control, ComPtr<IAccessible> standard)
         : control_(control), standard_(std::move(standard)) {}
 
-    static bool Answers(REFIID riid) {
+    static bool Implements(REFIID riid) {
         return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
                IsEqualIID(riid, kIidAccessible);
     }
@@ -144,7 +145,7 @@ class ControlObject final : public zarnetcalc::win32::Unknown<ControlObject, IAc
     }
 
   private:
-    friend class zarnetcalc::win32::Unknown<ControlObject, IAccessible>;  // deletes it
+    friend class zarnetcalc::com::CountedObject<ControlObject, IAccessible>;  // deletes it
     ~ControlObject() = default;
 
     HWND control_;
