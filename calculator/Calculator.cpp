@@ -277,6 +277,10 @@ bool IsPastable(std::string_view text) {
     return points <= 1 && text.size() > std::size_t(points);
 }
 
+bool Calculator::CanPaste() const {
+    return IsPastable(TrimmedText(ui_.ClipboardText().value_or("")));
+}
+
 void Calculator::CopyDisplay() {
     ui_.SetClipboardText(ui_.DisplayText());
 }

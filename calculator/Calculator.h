@@ -81,6 +81,8 @@ class Calculator {
     // announced as "Nothing to paste".
     void CopyDisplay();
     void PasteClipboard();
+    // Whether the clipboard holds something PasteClipboard would type (a menu greys Paste else).
+    bool CanPaste() const;
 
   private:
     void ResetCalculator();

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "zarnetcalc/ComPlatform.h"
 
@@ -56,6 +57,15 @@ class CountedObject : public Interfaces... {
             delete static_cast<Derived*>(this);
         }
         return left;
+    }
+
+    // A new object in a smart pointer (WRL's ComPtr or this library's) that takes over its first
+    // reference. MinGW's ComPtr::Attach adds a reference of its own, so it would leak one here.
+    template <class SmartPointer, class... Arguments>
+    static SmartPointer Create(Arguments&&... arguments) {
+        SmartPointer pointer;
+        *pointer.ReleaseAndGetAddressOf() = new Derived(std::forward<Arguments>(arguments)...);
+        return pointer;
     }
 
     // What a Derived may do otherwise.

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "calculator/ControlSurface.h"
 #include "zarnetcalc/ControlNames.h"
 
 namespace zarnetcalc::forms::layout {
@@ -90,34 +89,6 @@ inline constexpr std::array<ControlDef, 32> kControls{{
      144, 24},
     {R::Display, K::Label, "txtDisplay", -1, "", "Display", 120, 120, 2292, 492, 23},
 }};
-
-// The collection index of a control the logic names.
-constexpr std::size_t IndexOf(calculator::NamedControl control) {
-    using calculator::NamedControl;
-    ControlRole role = ControlRole::Timer;
-    switch (control) {
-        case NamedControl::cmdAC:
-            role = ControlRole::AllClear;
-            break;
-        case NamedControl::cmdDone:
-            role = ControlRole::Done;
-            break;
-        case NamedControl::cmdCancel:
-            role = ControlRole::Cancel;
-            break;
-        case NamedControl::cmdTmp:
-            role = ControlRole::Tmp;
-            break;
-        case NamedControl::Timer1:
-            role = ControlRole::Timer;
-            break;
-    }
-    std::size_t i = 0;
-    while (i < kControls.size() && kControls[i].role != role) {
-        ++i;
-    }
-    return i;
-}
 
 // Whether objectName is the name of this row: "cmdKeypad(3)" for an element of a control array,
 // else the plain name.

@@ -1,6 +1,6 @@
 // Real input through the system (SendInput), as the sample host's scripted mode and the Windows
-// checks type and click: a key with its modifiers, and a left click at a window's centre.
-// Header-only.
+// checks type and click: a key with its modifiers, and a left click at the centre of a rectangle
+// of the screen. Header-only.
 #pragma once
 
 #ifndef NOMINMAX
@@ -47,13 +47,9 @@ inline void PressKey(unsigned vk, bool shift = false, bool alt = false, bool ctr
     SendInput(count, inputs, sizeof(INPUT));
 }
 
-// A left click at the centre of a window: whatever lies on top there gets it, and a disabled
-// button lets it go by.
-inline void ClickAt(HWND window) {
-    RECT r{};
-    if (window == nullptr || !GetWindowRect(window, &r)) {
-        return;
-    }
+// A left click at the centre of a rectangle of the screen: whatever lies on top there gets it,
+// and a disabled button lets it go by.
+inline void ClickAt(const RECT& r) {
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     INPUT inputs[2] = {};
     inputs[0].type = INPUT_MOUSE;

@@ -84,8 +84,8 @@ bool Component::Invoke(const wchar_t* name, WORD flags, VARIANT* argument, VARIA
 }
 
 bool Component::SetOwner(HWND window, CallError& error) {
-    Microsoft::WRL::ComPtr<IDispatch> form;
-    form.Attach(new zarnetcalc::win32::WindowForm(window));
+    const auto form =
+        zarnetcalc::win32::WindowForm::Create<Microsoft::WRL::ComPtr<IDispatch>>(window);
     VARIANT argument;
     VariantInit(&argument);
     argument.vt = VT_DISPATCH;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "common/win32/CalculatorControls.h"
 #include "common/win32/Input.h"
 #include "common/win32/WideText.h"
 #include "demo/SampleHost.h"
@@ -16,9 +17,10 @@ namespace zarnetcalc::demo {
 
 namespace {
 
-using controls::CalculatorControlId;
 using controls::kCalculatorClass;
 using zarnetcalc::win32::ClickAt;
+using zarnetcalc::win32::ControlRect;
+using zarnetcalc::win32::ControlText;
 using zarnetcalc::win32::PressKey;
 using zarnetcalc::win32::WindowText;
 
@@ -44,9 +46,11 @@ HWND FindCalculator() {
     return found;
 }
 
-HWND Control(HWND dialog, const std::string& name) {
-    const std::optional<int> id = CalculatorControlId(name);
-    return id ? GetDlgItem(dialog, *id) : nullptr;
+// A click at the centre of a control, window or key.
+void Click(HWND dialog, const std::string& name) {
+    if (const std::optional<RECT> place = ControlRect(dialog, name)) {
+        ClickAt(*place);
+    }
 }
 
 // The virtual-key code of a key on a US keyboard.
@@ -184,24 +188,16 @@ void ScriptPlayer::Tick() {
     Finish();
 }
 
-// The token is done when its input is handled, no button is held down and none shows pressed.
+// The token is done when its input is handled, no key is held down and none shows pressed.
 bool ScriptPlayer::Settled() const {
-    if (HIWORD(GetQueueStatus(QS_INPUT)) != 0 || GetCapture() != nullptr) {
-        return false;
-    }
-    for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((SendMessageW(child, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0) {
-            return false;
-        }
-    }
-    return true;
+    return HIWORD(GetQueueStatus(QS_INPUT)) == 0 && GetCapture() == nullptr &&
+           !zarnetcalc::win32::AnyKeyPressed(dialog_);
 }
 
 void ScriptPlayer::Deliver(const KeyToken& token) {
     switch (token.kind) {
         case KeyToken::Kind::Click:
-            ClickAt(Control(dialog_, token.objectName));
+            Click(dialog_, token.objectName);
             return;
         case KeyToken::Kind::Key:
             SendKey(token.key);
@@ -210,8 +206,8 @@ void ScriptPlayer::Deliver(const KeyToken& token) {
 }
 
 void ScriptPlayer::PrintLine(const KeyToken& token) {
-    demo::PrintLine(token.text + '\t' + WindowText(Control(dialog_, "txtDisplay")) + '\t' +
-                    WindowText(Control(dialog_, "lblSubDisplay(0)")));
+    demo::PrintLine(token.text + '\t' + ControlText(dialog_, "txtDisplay") + '\t' +
+                    ControlText(dialog_, "lblSubDisplay(0)"));
 }
 
 void ScriptPlayer::PrintClosed(const KeyToken& token) {
@@ -235,7 +231,7 @@ void ScriptPlayer::CloseNestedModal() {
 void ScriptPlayer::Finish() {
     WriteScreenshot();
     finishing_ = true;
-    ClickAt(Control(dialog_, "cmdDone"));
+    Click(dialog_, "cmdDone");
 }
 
 void ScriptPlayer::CalculatorEnded() {

@@ -58,7 +58,9 @@ int RunScript(zarnetcalc::demo::HostWindow& window, zarnetcalc::demo::ScriptPlay
     SetForegroundWindow(window.Hwnd());
     player.Start(kOpenWaitMs);
 
-    zarnetcalc::win32::ClickAt(window.CalculatorButton());
+    RECT button{};
+    GetWindowRect(window.CalculatorButton(), &button);
+    zarnetcalc::win32::ClickAt(button);
 
     window.Run();
     player.Stop();

@@ -174,6 +174,8 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
         case Presentation::OutOfTheWay:
             return new OutOfTheWayInterface(
                 widget, button != nullptr ? QAccessible::Button : QAccessible::StaticText);
+        case Presentation::Key:
+            break;
     }
     return nullptr;
 }
@@ -189,6 +191,9 @@ struct FactoryRegistration {
 }  // namespace
 
 void Present(QWidget* control, Presentation presentation) {
+    if (presentation == Presentation::Key) {
+        return;
+    }
     static const FactoryRegistration registration;
     const bool known = Marks().contains(control);
     Marks()[control].presentation = presentation;

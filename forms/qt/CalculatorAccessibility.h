@@ -3,21 +3,19 @@
 // is frmCalculator's business; Qt's own interfaces serve every other control.
 #pragma once
 
+#include "forms/CalculatorControls.h"
+
 class QLabel;
 class QString;
 class QWidget;
 
 namespace zarnetcalc::forms::qt::accessibility {
 
-enum class Presentation {
-    Readout,      // a label showing a figure: its text, and the number it shows as its value
-    Indicator,    // a label lit with a word or blank: its text, and 1 (lit) or 0 as its value
-    Speaker,      // the focus holder: its name is the display's text, and Enter presses it
-    OutOfTheWay,  // a control no listener needs: there and enabled, but reported as not shown
-};
+using layout::Presentation;
 
-// Gives a control of the calculator dialog its presentation. Qt keeps the first interface it makes
-// for a widget, so this comes before anything that reports on the control (its accessible name).
+// Gives a control of the calculator dialog its presentation (layout::PresentationOf); a Key keeps
+// Qt's own. Qt keeps the first interface it makes for a widget, so this comes before anything
+// that reports on the control (its accessible name).
 void Present(QWidget* control, Presentation presentation);
 
 // Makes a control presented as a Speaker speak for the display.

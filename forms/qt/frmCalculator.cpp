@@ -28,7 +28,7 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 
-#include "forms/CalculatorLayout.h"
+#include "forms/CalculatorControls.h"
 #include "forms/qt/CalculatorAccessibility.h"
 #include "forms/qt/DisplayLabel.h"
 #include "forms/qt/KeyTranslation.h"
@@ -167,12 +167,19 @@ void frmCalculator::BuildControls() {
             button->setAutoDefault(false);
             button->setDefault(false);
             button->setFocusPolicy(Qt::StrongFocus);
+            if (layout::HasPicture(def)) {
+                button->setIcon(QuestionMarkPicture());
+                button->setIconSize(QSize(16, 16));
+            }
+            connect(button, &QPushButton::clicked, this,
+                    [this, &def] { layout::Click(def, logic_); });
             widget = button;
             tabOrder.emplace_back(def.tabIndex, button);
         } else {
             auto* label =
                 def.role == ControlRole::Display ? new DisplayLabel(this) : new QLabel(this);
             label->setFocusPolicy(Qt::NoFocus);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             widget = label;
         }
         widget->setObjectName(texts.name);
@@ -182,93 +189,39 @@ void frmCalculator::BuildControls() {
         widget->setGeometry(PixelRect(def.left, def.top, def.width, def.height));
         widget->installEventFilter(this);
         controls_.push_back({widget, nullptr});
-
-        auto* button = qobject_cast<QPushButton*>(widget);
-        auto* label = qobject_cast<QLabel*>(widget);
-        auto onClick = [this, button](auto handler) {
-            connect(button, &QPushButton::clicked, this, [this, handler] { (logic_.*handler)(); });
-        };
-        switch (def.role) {
-            case ControlRole::About:
-                button->setIcon(QuestionMarkPicture());
-                button->setIconSize(QSize(16, 16));
-                onClick(&calculator::Calculator::cmdAbout_Click);
-                break;
-            case ControlRole::Timer:
-                break;  // built above
-            case ControlRole::Keypad: {
-                cmdKeypad_[def.index] = button;
-                if (def.index == calculator::key::kEquals) {
-                    equalsKey_ = static_cast<KeyButton*>(button);
-                }
-                const std::int16_t index = def.index;
-                connect(button, &QPushButton::clicked, this, [this, index] {
-                    std::int16_t Index = index;  // the handler may write into its argument
-                    logic_.cmdKeypad_Click(Index);
-                });
-                break;
-            }
-            case ControlRole::Fix:
-                onClick(&calculator::Calculator::cmdFix_Click);
-                break;
-            case ControlRole::Done:
-                onClick(&calculator::Calculator::cmdDone_Click);
-                break;
-            case ControlRole::Clear:
-                onClick(&calculator::Calculator::cmdCLR_Click);
-                break;
-            case ControlRole::AllClear:
-                onClick(&calculator::Calculator::cmdAC_Click);
-                break;
-            case ControlRole::Cancel:
-                cmdCancel_ = button;
-                onClick(&calculator::Calculator::cmdCancel_Click);
-                accessibility::Present(button, accessibility::Presentation::OutOfTheWay);
-                break;
-            case ControlRole::Tmp:
-                cmdTmp_ = button;
-                onClick(&calculator::Calculator::cmdTmp_Click);
-                accessibility::Present(button, accessibility::Presentation::Speaker);
-                button->setAccessibleDescription(QStringLiteral("Enter gives equals"));
-                break;
-            case ControlRole::ErrorCode:
-                accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
-                break;
-            case ControlRole::SubDisplay:
-                PaintGreenOnBlack(label, greenOnBlack);
-                label->setFont(NamedFont(dialogFont, QStringLiteral("Abadi MT Condensed"), 7.8));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-                if (def.index == 0) {
-                    lblSubDisplay0_ = label;
-                    accessibility::Present(label, accessibility::Presentation::Indicator);
-                } else {
-                    accessibility::Present(label, accessibility::Presentation::OutOfTheWay);
-                }
-                break;
-            case ControlRole::Display:
-                txtDisplay_ = label;
-                accessibility::Present(label, accessibility::Presentation::Readout);
-                PaintGreenOnBlack(label, greenOnBlack);
-                label->setFont(NamedFont(dialogFont, QStringLiteral("MS Sans Serif"), 9.6));
-                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                label->setFrameStyle(QFrame::Box | QFrame::Plain);
-                label->setLineWidth(1);
-                label->setMargin(2);
-                label->setTextFormat(Qt::PlainText);
-                break;
+        accessibility::Present(widget, layout::PresentationOf(def));
+        if (const auto named = layout::FontOf(def)) {
+            widget->setFont(
+                NamedFont(dialogFont, QString::fromLatin1(named->family), named->points));
+        }
+        if (layout::IsGreenOnBlack(def)) {
+            PaintGreenOnBlack(static_cast<QLabel*>(widget), greenOnBlack);
         }
         widget->setAccessibleName(texts.accessibleName);
     }
 
-    // The indicators sit in front of the display's left end; the hidden buttons lie behind
-    // the "=" key, out of the mouse's reach.
-    for (const Control& control : controls_) {
-        if (control.widget != nullptr && control.widget->objectName().startsWith("lblSubDisplay")) {
-            control.widget->raise();
-        }
-    }
-    cmdCancel_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
-    cmdTmp_->stackUnder(cmdKeypad_[calculator::key::kEquals]);
+    const auto control = [this](ControlRole role, int index = -1) {
+        return controls_[layout::IndexOf(role, index)].widget;
+    };
+    cmdCancel_ = static_cast<QPushButton*>(control(ControlRole::Cancel));
+    cmdTmp_ = static_cast<QPushButton*>(control(ControlRole::Tmp));
+    equalsKey_ = static_cast<KeyButton*>(control(ControlRole::Keypad, calculator::key::kEquals));
+    txtDisplay_ = static_cast<QLabel*>(control(ControlRole::Display));
+    lblSubDisplay0_ = static_cast<QLabel*>(control(ControlRole::SubDisplay, 0));
+    cmdTmp_->setAccessibleDescription(QString::fromLatin1(layout::kSpeakerDescription));
+    // The display: right-aligned plain text in a single-line box.
+    txtDisplay_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtDisplay_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    txtDisplay_->setLineWidth(1);
+    txtDisplay_->setMargin(2);
+    txtDisplay_->setTextFormat(Qt::PlainText);
+
+    // The indicators sit in front of the display's left end; the hidden buttons lie behind the
+    // "=" key, out of the mouse's reach.
+    control(ControlRole::SubDisplay, 0)->raise();
+    control(ControlRole::SubDisplay, 1)->raise();
+    cmdCancel_->stackUnder(equalsKey_);
+    cmdTmp_->stackUnder(equalsKey_);
     accessibility::SpeakFor(cmdTmp_, txtDisplay_);
 
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
@@ -404,8 +357,7 @@ void frmCalculator::ShowDisplayMenu(const QPoint& at) {
     menu.setObjectName(QStringLiteral("mnuDisplay"));
     QAction* copy = menu.addAction(QStringLiteral("&Copy"));
     QAction* paste = menu.addAction(QStringLiteral("&Paste"));
-    const std::optional<std::string> clipboard = surface_.ClipboardText();
-    paste->setEnabled(calculator::IsPastable(calculator::TrimmedText(clipboard.value_or(""))));
+    paste->setEnabled(logic_.CanPaste());
     QPointer<QWidget> focus = focusWidget();
     QAction* chosen = menu.exec(at);
     if (!focus.isNull())

@@ -104,7 +104,6 @@ class frmCalculator : public QDialog {
     calculator::Calculator logic_{surface_};
     std::vector<Control> controls_;  // collection order of the layout table
 
-    QPushButton* cmdKeypad_[20] = {};
     QPushButton* cmdCancel_ = nullptr;
     QPushButton* cmdTmp_ = nullptr;
     KeyButton* equalsKey_ = nullptr;

@@ -1,8 +1,9 @@
-// How the Win32 calculator's controls present themselves to screen readers, as the Qt dialog's
-// do: the display and the FIX indicator give their text as name and value, controls no listener
-// needs are reported as not shown, and each new figure is announced by a name change on the
-// focus holder. The system's standard objects serve everything else (a button's name is its
-// caption without the access key's "&").
+// How the Win32 calculator presents itself to screen readers, as the Qt dialog does: the window
+// that draws it is one accessible object with a child per control, whose child id is the control's
+// place in the control collection plus one: keys as push buttons by their accessible names, the
+// display and the FIX indicator with what they show as name and value, the focus holder by the
+// figure it speaks, and the controls a listener does not need (the hidden buttons, the unused
+// labels) reported as not shown. The events that tell of changes are sent by that window.
 #pragma once
 
 #ifndef NOMINMAX
@@ -10,21 +11,17 @@
 #endif
 #include <windows.h>
 
-#include <string_view>
+#include "forms/CalculatorControls.h"
+
+namespace zarnetcalc::forms::win32 {
+class Keypad;
+}
 
 namespace zarnetcalc::forms::win32::accessibility {
 
-enum class Presentation {
-    Readout,      // a label read for its text: the text is its name and its value
-    OutOfTheWay,  // there and enabled, but reported as not shown
-    Hidden,       // also out of the mouse's reach (the hidden cancel button behind "=")
-    Speaker,      // the focus holder behind "=": out of the mouse's reach, its name the figure
-};
-
-// Gives a control its presentation (it answers WM_GETOBJECT with an object of its own).
-void Present(HWND control, Presentation presentation);
-
-// Tells assistive tools that a control's name has changed (a new figure on the focus holder).
-void AnnounceName(HWND control);
+// The answer to WM_GETOBJECT for OBJID_CLIENT (0 when no object can be made). The object keeps the
+// library loaded while a client holds it, and answers for a window that has gone by saying it is
+// gone.
+LRESULT KeypadObject(const Keypad& keypad, WPARAM wParam);
 
 }  // namespace zarnetcalc::forms::win32::accessibility

@@ -85,6 +85,15 @@ bool DialogWindow::HandleDialogKeys(MSG& msg) {
                     return true;
                 }
             }
+            // The keyboard in use shows its cues: focus rectangles after Tab or an arrow,
+            // access-key underlines once Alt is pressed.
+            const auto key = static_cast<unsigned>(msg.wParam);
+            const WORD cues = key == VK_MENU ? UISF_HIDEACCEL | UISF_HIDEFOCUS
+                              : key == VK_TAB || (key >= VK_LEFT && key <= VK_DOWN) ? UISF_HIDEFOCUS
+                                                                                    : 0;
+            if (cues != 0) {
+                SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, cues), 0);
+            }
             // The character the key types is queued first, so that the preview knows it.
             TranslateMessage(&msg);
             PreviewKeyDown(static_cast<unsigned>(msg.wParam), QueuedCharacter(target),

@@ -9,20 +9,64 @@
 #include <vector>
 
 namespace zarnetcalc::forms::win32 {
-namespace {
 
-// This code's module (the component's library, or a program it is linked into): window classes
-// are registered for it.
-HINSTANCE ThisModule() {
+HINSTANCE FormsModule() {
     static const HINSTANCE module = [] {
         HMODULE handle = nullptr;
         GetModuleHandleExW(
             GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            reinterpret_cast<LPCWSTR>(&ThisModule), &handle);
+            reinterpret_cast<LPCWSTR>(&FormsModule), &handle);
         return handle;
     }();
     return module;
 }
+
+namespace {
+
+struct FormsClasses {
+    std::mutex mutex;
+    std::map<std::wstring, ATOM> atoms;
+};
+
+FormsClasses& Classes() {
+    static FormsClasses classes;
+    return classes;
+}
+
+}  // namespace
+
+ATOM RegisterFormsClass(const wchar_t* className, WNDPROC procedure) {
+    FormsClasses& classes = Classes();
+    const std::lock_guard lock(classes.mutex);
+    if (const auto known = classes.atoms.find(className); known != classes.atoms.end()) {
+        return known->second;
+    }
+    // One left by a program that linked this code and did not unregister it is replaced.
+    UnregisterClassW(className, FormsModule());
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = FormsModule();
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    const ATOM atom = RegisterClassExW(&windowClass);
+    if (atom != 0) {
+        classes.atoms.emplace(className, atom);
+    }
+    return atom;
+}
+
+void UnregisterFormsClasses() {
+    FormsClasses& classes = Classes();
+    const std::lock_guard lock(classes.mutex);
+    for (const auto& [name, atom] : classes.atoms) {
+        UnregisterClassW(name.c_str(), FormsModule());
+    }
+    classes.atoms.clear();
+}
+
+namespace {
 
 // The DPI functions of Windows 10 1607 and later, looked up so that older systems still load us.
 struct DpiFunctions {
@@ -140,17 +184,8 @@ void DialogWindow::Destroy() {
 
 bool DialogWindow::Create(const wchar_t* className, DWORD style, DWORD exStyle, HWND owner,
                           int clientWidthTwips, int clientHeightTwips) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExW(ThisModule(), className, &windowClass)) {
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = ThisModule();
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = className;
-        if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-            return false;
-        }
+    if (RegisterFormsClass(className, WindowProc) == 0) {
+        return false;
     }
 
     style_ = style;
@@ -165,10 +200,16 @@ bool DialogWindow::Create(const wchar_t* className, DWORD style, DWORD exStyle, 
     }
     const SIZE size = WindowSizeFor(dpi_);
     if (!CreateWindowExW(exStyle, className, L"", style, ownerRect.left, ownerRect.top, size.cx,
-                         size.cy, owner, nullptr, ThisModule(), this)) {
+                         size.cy, owner, nullptr, FormsModule(), this)) {
         return false;
     }
     dialogFont_ = CreateMessageFont(dpi_);
+    // Focus rectangles and access-key underlines as the system's keyboard-cue setting says: when
+    // it is off they are hidden until the keyboard is used in the window (DialogKeys.cpp).
+    BOOL cues = TRUE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+    SendMessageW(hwnd_, WM_CHANGEUISTATE,
+                 MAKEWPARAM(cues ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     CreateControls();
     childrenDpi_ = dpi_;
     SetDpi(DpiOf(hwnd_));  // the window's own monitor may differ from the owner's
@@ -206,7 +247,7 @@ HWND DialogWindow::CreateChild(const wchar_t* windowClass, std::string_view text
     HWND child = CreateWindowExW(
         0, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
         place.left, place.top, place.right - place.left, place.bottom - place.top, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), FormsModule(), nullptr);
     if (child != nullptr) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_.Get()), FALSE);
     }
@@ -252,6 +293,8 @@ void DialogWindow::EndModal() {
 }
 
 void DialogWindow::PreviewKeyDown(unsigned, char32_t, std::int16_t) {}
+
+void DialogWindow::OnCommand(int) {}
 
 void DialogWindow::PreviewChar(char32_t) {}
 

@@ -29,6 +29,17 @@ using zarnetcalc::win32::WindowText;
 // window is null.
 int DpiOf(HWND window);
 
+// This code's module (the component's library, or a program it is linked into): the dialogs'
+// window classes are registered for it.
+HINSTANCE FormsModule();
+
+// Registers a window class of FormsModule() once per load of the module (a later call with the
+// same name returns the same atom). A library's classes outlive it unless it unregisters them, and
+// a stale class would send the next load's windows to the old window procedure: the library's
+// detach calls UnregisterFormsClasses.
+ATOM RegisterFormsClass(const wchar_t* className, WNDPROC procedure);
+void UnregisterFormsClasses();
+
 class DialogWindow {
   public:
     DialogWindow(const DialogWindow&) = delete;
@@ -70,8 +81,8 @@ class DialogWindow {
 
     // Messages the dialog handles itself; returns false for those left to the default handling.
     virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // A button was clicked (by the mouse, Space, or the keyboard handling below).
-    virtual void OnCommand(int id) = 0;
+    // A button window was clicked (by the mouse, Space, or the keyboard handling below).
+    virtual void OnCommand(int id);
     // The title bar's or the system's request to close (WM_CLOSE, SC_CLOSE, Alt+F4).
     virtual void OnCloseRequest() = 0;
     // The key preview: every key the window or one of its controls gets, before it does. typed is
@@ -81,6 +92,11 @@ class DialogWindow {
     // The buttons Esc and Enter press when the focus is not on a button; null for none.
     virtual HWND CancelButton() const { return nullptr; }
     virtual HWND DefaultButton() const { return nullptr; }
+    // The dialog manager's keys, over the child windows: Tab and the arrows, Enter, Esc; and
+    // Alt plus an access key. A dialog whose controls are no windows answers them itself. True
+    // when the key was taken.
+    virtual bool HandleNavigationKey(unsigned vk);
+    virtual bool HandleAccessKey(char32_t typed);
 
     // A child control at place (client pixels) with the dialog's font; its text is UTF-8.
     HWND CreateChild(const wchar_t* windowClass, std::string_view text, DWORD style, int id,
@@ -107,8 +123,6 @@ class DialogWindow {
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleDialogKeys(MSG& msg);
-    bool HandleNavigationKey(unsigned vk);
-    bool HandleAccessKey(char32_t typed);
     void SetDpi(int dpi);
     SIZE WindowSizeFor(int dpi) const;
 

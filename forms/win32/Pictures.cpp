@@ -86,13 +86,18 @@ UniqueIcon MakeIcon(int size, Draw draw) {
 
 }  // namespace
 
-UniqueIcon CreateQuestionMarkPicture(int size) {
-    return MakeIcon(size, [size](HDC dc, bool mask) {
-        const UniqueFont font = CreateMarkFont(size * 15 / 16);
+void DrawQuestionMark(HDC dc, int left, int top, int size) {
+    if (size <= 0) {
+        return;
+    }
+    const int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, left, top, nullptr);
+    const UniqueFont font = CreateMarkFont(size * 15 / 16);
+    {
         const SelectedObject withFont(dc, font.Get());
-        DrawMark(dc, size, mask ? RGB(0, 0, 0) : RGB(255, 255, 0),
-                 mask ? RGB(0, 0, 0) : RGB(64, 64, 0));
-    });
+        DrawMark(dc, size, RGB(255, 255, 0), RGB(64, 64, 0));
+    }
+    RestoreDC(dc, saved);
 }
 
 UniqueIcon CreateAboutIcon(int size) {

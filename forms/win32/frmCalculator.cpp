@@ -1,19 +1,19 @@
-// The calculator dialog on Win32: one loop makes the controls of the layout table, each bound to
-// its handler in the logic; the key preview hands every key to the logic before the focused
-// control. What the keys and buttons do is the logic's business (calculator/Calculator.h).
+// The calculator dialog on Win32: one window draws every control of the layout table, each bound to
+// its handler in the logic through the table's facts, and the display and indicator are painted
+// here; the key preview hands every key to the logic before that window. What the keys and
+// buttons do is the logic's business (calculator/Calculator.h).
 #include "forms/win32/frmCalculator.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 #include <map>
-#include <numeric>
 #include <utility>
 
 #include "common/win32/Clipboard.h"
 #include "forms/DisplayFit.h"
-#include "forms/win32/Accessibility.h"
 #include "forms/win32/ControlNames.h"
 #include "forms/win32/KeyTranslation.h"
 #include "forms/win32/Pictures.h"
@@ -35,9 +35,10 @@ constexpr DWORD kExStyle = 0;
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-bool IsGreenLabel(ControlRole role) {
-    return role == ControlRole::Display || role == ControlRole::SubDisplay;
-}
+const std::size_t kDisplay = layout::IndexOf(ControlRole::Display);
+const std::size_t kIndicator = layout::IndexOf(ControlRole::SubDisplay, 0);
+const std::size_t kTmp = layout::IndexOf(ControlRole::Tmp);
+const std::size_t kCancel = layout::IndexOf(ControlRole::Cancel);
 
 }  // namespace
 
@@ -51,170 +52,37 @@ frmCalculator::frmCalculator(HWND owner) {
 }
 
 frmCalculator::~frmCalculator() {
-    Destroy();  // the timer, and the controls that use the fonts and picture, go with the window
+    Destroy();  // the timer, and the windows that use the fonts and picture, go with the window
 }
 
 void frmCalculator::CreateControls() {
-    // Children are stacked in the order they are made, the first on top, and the dialog manager
-    // walks that order for Tab: so buttons are made in tab order, which also puts the two hidden
-    // buttons (tab 19 and 27) behind the "=" key (tab 16).
-    std::array<std::size_t, kControls.size()> order{};
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [](std::size_t a, std::size_t b) {
-        return kControls[a].tabIndex < kControls[b].tabIndex;
-    });
-
-    for (const std::size_t i : order) {
-        const ControlDef& def = kControls[i];
-        const int id = CalculatorControlId(i);
-        const RECT place = ClientRectFor(def.left, def.top, def.width, def.height);
-        HWND window = nullptr;
-        switch (def.kind) {
-            case ControlKind::Timer:
-                // Designed enabled; the reset in Form_Load stops it before the first tick.
-                timerId_ = id;
-                SetTimerRunning(true);
-                continue;
-            case ControlKind::Button: {
-                DWORD style = WS_TABSTOP | BS_PUSHBUTTON;
-                if (def.role == ControlRole::About) {
-                    style |= BS_ICON;
-                } else if (def.role == ControlRole::Tmp) {
-                    style |= BS_NOTIFY;  // tells when it gets and loses the focus
-                }
-                window = CreateChild(L"BUTTON", def.caption, style, id, place);
-                break;
-            }
-            case ControlKind::Label: {
-                // The green labels draw themselves, so that they stay green on black even while
-                // the error lockout has disabled them. The display has a single-line border.
-                DWORD style = IsGreenLabel(def.role) ? SS_OWNERDRAW : SS_LEFT | SS_NOPREFIX;
-                if (def.role == ControlRole::Display) {
-                    style |= WS_BORDER;
-                }
-                window = CreateChild(L"STATIC", "", style, id, place);
-                break;
-            }
-        }
-        if (window == nullptr) {
-            continue;
-        }
-        controls_[i] = window;
-        switch (def.role) {
-            case ControlRole::About:
-                cmdAbout_ = window;
-                break;
-            case ControlRole::Keypad:
-                cmdKeypad_[def.index] = window;
-                break;
-            case ControlRole::AllClear:
-            case ControlRole::Done:
-                break;
-            case ControlRole::Cancel:
-                cmdCancel_ = window;
-                // Behind the "=" key, and only for the keyboard: the mouse passes through it,
-                // also where the key above is disabled (the system then looks for the window
-                // under it, which must not be this one).
-                accessibility::Present(window, accessibility::Presentation::Hidden);
-                break;
-            case ControlRole::Tmp:
-                cmdTmp_ = window;
-                accessibility::Present(window, accessibility::Presentation::Speaker);
-                break;
-            case ControlRole::Display:
-                txtDisplay_ = window;
-                accessibility::Present(window, accessibility::Presentation::Readout);
-                break;
-            case ControlRole::SubDisplay:
-                if (def.index == 0) {
-                    lblSubDisplay0_ = window;
-                }
-                accessibility::Present(window, def.index == 0
-                                                   ? accessibility::Presentation::Readout
-                                                   : accessibility::Presentation::OutOfTheWay);
-                // The indicators sit in front of the display's left end.
-                SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
-                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                break;
-            case ControlRole::ErrorCode:
-                accessibility::Present(window, accessibility::Presentation::OutOfTheWay);
-                break;
-            case ControlRole::Timer:
-            case ControlRole::Fix:
-            case ControlRole::Clear:
-                break;
-        }
-    }
-    // The dialog opens with the focus on the first control in tab order: the "1" key.
-    FocusControl(GetNextDlgTabItem(Hwnd(), nullptr, FALSE));
+    keypad_.emplace(
+        Hwnd(), controls::kCalculatorKeypadId,
+        [this](std::size_t index) { layout::Click(kControls[index], logic_); },
+        [this](HDC dc, std::size_t index, const RECT& area) { DrawLabel(dc, index, area); });
+    // Designed enabled; the reset in Form_Load stops it before the first tick.
+    timerId_ = CalculatorControlId(layout::IndexOf(ControlRole::Timer));
+    SetTimerRunning(true);
+    // The dialog opens with the focus on the first key in tab order, the "1" key.
+    FocusControl(keypad_->Hwnd());
 }
 
 void frmCalculator::Layout() {
-    const int dpi = Dpi();
-    zarnetcalc::win32::UniqueFont display = CreateNamedFont(L"MS Sans Serif", 9.6, false);
-    zarnetcalc::win32::UniqueFont indicator = CreateNamedFont(L"Abadi MT Condensed", 7.8, false);
-    zarnetcalc::win32::UniqueIcon picture =
-        CreateQuestionMarkPicture(MulDiv(16, dpi, USER_DEFAULT_SCREEN_DPI));
-
-    for (std::size_t i = 0; i < kControls.size(); ++i) {
-        HWND window = controls_[i];
-        if (window == nullptr) {
-            continue;
-        }
-        const ControlDef& def = kControls[i];
-        if (!ChildrenPlaced()) {
-            // Borders are part of the control's rectangle, as the table gives it.
-            const RECT r = ClientRectFor(def.left, def.top, def.width, def.height);
-            SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        HFONT font = DialogFont();
-        if (def.role == ControlRole::Display) {
-            font = display.Get();
-        } else if (def.role == ControlRole::SubDisplay) {
-            font = indicator.Get();
-        }
-        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
-    if (cmdAbout_ != nullptr) {
-        SendMessageW(cmdAbout_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.Get()));
-    }
-    // The controls hold the new fonts and picture now: the old ones may go.
-    displayFont_ = std::move(display);
-    indicatorFont_ = std::move(indicator);
-    aboutPicture_ = std::move(picture);
-    InvalidateRect(Hwnd(), nullptr, TRUE);
+    const auto fontOf = [this](std::size_t index) {
+        const auto named = layout::FontOf(kControls[index]);
+        return CreateNamedFont(Widen(named->family).c_str(), named->points, false);
+    };
+    displayFont_ = fontOf(kDisplay);
+    indicatorFont_ = fontOf(kIndicator);
+    keypad_->Layout(Dpi(), DialogFont());
 }
 
 bool frmCalculator::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-        case WM_COMMAND: {
-            // While the hidden cmdTmp has the focus, Enter presses it, and it stands for "=":
-            // the "=" key is then drawn as the default button, though the dialog has none.
-            const WORD notification = HIWORD(wParam);
-            if (cmdTmp_ == nullptr || reinterpret_cast<HWND>(lParam) != cmdTmp_ ||
-                (notification != BN_SETFOCUS && notification != BN_KILLFOCUS)) {
-                return false;
-            }
-            SendMessageW(cmdKeypad_[calculator::key::kEquals], BM_SETSTYLE,
-                         notification == BN_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-            result = 0;
-            return true;
-        }
-        case WM_DRAWITEM: {
-            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item.CtlType != ODT_STATIC) {
-                return false;
-            }
-            DrawLabel(item);
-            result = TRUE;
-            return true;
-        }
         case WM_CONTEXTMENU: {
             // A right click on the display, or the Menu key or Shift+F10 wherever the focus is
             // (lParam -1 then), opens the display's menu.
-            RECT display{};
-            GetWindowRect(txtDisplay_, &display);
+            const RECT display = keypad_->ScreenRect(kDisplay);
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             const bool keyboard = lParam == -1;
             if (!keyboard && !PtInRect(&display, at)) {
@@ -239,34 +107,27 @@ bool frmCalculator::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     }
 }
 
-void frmCalculator::DrawLabel(const DRAWITEMSTRUCT& item) const {
-    HDC dc = item.hDC;
-    RECT area = item.rcItem;
+// The display and the indicator: green on black, enabled or not.
+void frmCalculator::DrawLabel(HDC dc, std::size_t index, RECT area) const {
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    const int saved = SaveDC(dc);
     SetTextColor(dc, kGreen);
     SetBkColor(dc, kBlack);
     SetBkMode(dc, TRANSPARENT);
-    if (item.hwndItem == txtDisplay_) {
+    if (index == kDisplay) {
         DrawDisplay(dc, area);
-    } else {
-        const std::wstring text = Widen(WindowText(item.hwndItem));
-        SelectObject(dc, indicatorFont_.Get());
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+        return;
     }
-    RestoreDC(dc, saved);
+    SelectObject(dc, indicatorFont_.Get());
+    const std::wstring& text = keypad_->Text(index);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
 }
 
 // The whole text, right-aligned in the space of the display right of the indicators (which lie
 // in front of its left end), in a smaller font when it is too wide at the display's own size.
 void frmCalculator::DrawDisplay(HDC dc, RECT area) const {
-    RECT indicator{};
-    POINT origin{0, 0};
-    GetWindowRect(lblSubDisplay0_, &indicator);
-    ClientToScreen(txtDisplay_, &origin);
     const int gap = MulDiv(2, Dpi(), USER_DEFAULT_SCREEN_DPI);
-    area.left = std::max(area.left, indicator.right - origin.x + gap);
+    area.left = std::max(area.left, keypad_->ClientRect(kIndicator).right + gap);
     area.right -= gap;
 
     LOGFONTW font{};
@@ -293,48 +154,7 @@ void frmCalculator::DrawDisplay(HDC dc, RECT area) const {
     const std::wstring shown = Widen(fit.text);
     DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &area,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_RIGHT);
-    SelectObject(dc, displayFont_.Get());  // before the scaled fonts go
-}
-
-void frmCalculator::OnCommand(int id) {
-    const int index = id - kCalculatorIdBase;
-    if (index < 0 || static_cast<std::size_t>(index) >= kControls.size()) {
-        return;
-    }
-    const ControlDef& def = kControls[static_cast<std::size_t>(index)];
-    switch (def.role) {
-        case ControlRole::About:
-            logic_.cmdAbout_Click();
-            break;
-        case ControlRole::Keypad: {
-            std::int16_t Index = def.index;  // the handler may write into its argument
-            logic_.cmdKeypad_Click(Index);
-            break;
-        }
-        case ControlRole::Fix:
-            logic_.cmdFix_Click();
-            break;
-        case ControlRole::Done:
-            logic_.cmdDone_Click();
-            break;
-        case ControlRole::Clear:
-            logic_.cmdCLR_Click();
-            break;
-        case ControlRole::AllClear:
-            logic_.cmdAC_Click();
-            break;
-        case ControlRole::Cancel:
-            logic_.cmdCancel_Click();
-            break;
-        case ControlRole::Tmp:
-            logic_.cmdTmp_Click();
-            break;
-        case ControlRole::Timer:
-        case ControlRole::ErrorCode:
-        case ControlRole::SubDisplay:
-        case ControlRole::Display:
-            break;
-    }
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));  // before the scaled fonts go
 }
 
 void frmCalculator::OnCloseRequest() {
@@ -350,6 +170,50 @@ void frmCalculator::PreviewKeyDown(unsigned vk, char32_t typed, std::int16_t shi
 void frmCalculator::PreviewChar(char32_t typed) {
     if (std::int16_t KeyAscii = KeyPressCode(typed); KeyAscii != 0) {
         logic_.Form_KeyPress(KeyAscii);
+    }
+}
+
+// The dialog manager's keys over the keypad's entries: Tab and the arrows walk the tab order
+// (the hidden buttons where they sit in it), Enter presses the focused key, Esc the hidden cancel
+// button; Alt plus an access key presses its key.
+bool frmCalculator::HandleNavigationKey(unsigned vk) {
+    switch (vk) {
+        case VK_TAB:
+            FocusKey(keypad_->Next(GetKeyState(VK_SHIFT) < 0));
+            return true;
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+            FocusKey(keypad_->Next(vk == VK_LEFT || vk == VK_UP));
+            return true;
+        case VK_RETURN:
+            if (const auto focused = keypad_->Focused()) {
+                keypad_->Click(*focused);
+            }
+            return true;
+        case VK_ESCAPE:
+            keypad_->Click(kCancel);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool frmCalculator::HandleAccessKey(char32_t typed) {
+    const auto key =
+        keypad_->ForAccessKey(static_cast<char32_t>(std::towlower(static_cast<wint_t>(typed))));
+    if (!key) {
+        return false;  // left to the default handling, which beeps
+    }
+    keypad_->Click(*key);
+    return true;
+}
+
+void frmCalculator::FocusKey(std::optional<std::size_t> index) {
+    if (index) {
+        keypad_->Focus(*index);
+        FocusControl(keypad_->Hwnd());
     }
 }
 
@@ -411,23 +275,14 @@ void frmCalculator::SetDisplayText(std::string_view text) {
     }
     display_.assign(text);
     const std::wstring wide = Widen(display_);
-    if (txtDisplay_ != nullptr) {
-        SetWindowTextW(txtDisplay_, wide.c_str());
-        InvalidateRect(txtDisplay_, nullptr, FALSE);
-    }
+    keypad_->SetText(kDisplay, wide);
     // The hidden equals button, where the focus rests, takes the figure as its name, so that a
-    // screen reader speaks it after the key that made it; no one sees its caption.
-    if (cmdTmp_ != nullptr) {
-        SetWindowTextW(cmdTmp_, wide.c_str());
-        accessibility::AnnounceName(cmdTmp_);
-    }
+    // screen reader speaks it after the key that made it.
+    keypad_->SetText(kTmp, wide);
 }
 
 void frmCalculator::SetIndicatorText(std::string_view text) {
-    if (lblSubDisplay0_ != nullptr) {
-        SetWindowTextW(lblSubDisplay0_, Widen(text).c_str());
-        InvalidateRect(lblSubDisplay0_, nullptr, FALSE);
-    }
+    keypad_->SetText(kIndicator, Widen(text));
 }
 
 void frmCalculator::SetControlEnabled(std::size_t index, bool enabled) {
@@ -436,8 +291,8 @@ void frmCalculator::SetControlEnabled(std::size_t index, bool enabled) {
     }
     if (kControls[index].kind == ControlKind::Timer) {
         SetTimerRunning(enabled);  // a timer's "enabled" is whether it runs
-    } else if (controls_[index] != nullptr) {
-        EnableWindow(controls_[index], enabled ? TRUE : FALSE);
+    } else {
+        keypad_->SetEnabled(index, enabled);
     }
 }
 
@@ -454,7 +309,7 @@ void frmCalculator::SetTimerRunning(bool running) {
 }
 
 void frmCalculator::FocusTmp() {
-    FocusControl(cmdTmp_);
+    FocusKey(kTmp);
 }
 
 void frmCalculator::HideDialog() {
@@ -466,8 +321,10 @@ void frmCalculator::ShowAboutBox() {
     win32::ShowAboutBox(Hwnd());
 }
 
+// Read elsewhere and given up after about a second, so that a clipboard owner that renders late
+// never holds the dialog: its text is then nothing to paste.
 std::optional<std::string> frmCalculator::ClipboardText() const {
-    return zarnetcalc::win32::ClipboardText(Hwnd());
+    return zarnetcalc::win32::ClipboardTextWithin(1000);
 }
 
 void frmCalculator::SetClipboardText(std::string_view text) {
@@ -476,10 +333,7 @@ void frmCalculator::SetClipboardText(std::string_view text) {
 
 // The focus holder says the message as its name, until the next figure.
 void frmCalculator::Announce(std::string_view message) {
-    if (cmdTmp_ != nullptr) {
-        SetWindowTextW(cmdTmp_, Widen(message).c_str());
-        accessibility::AnnounceName(cmdTmp_);
-    }
+    keypad_->SetText(kTmp, Widen(message));
 }
 
 // Copy and Paste, Paste greyed while the clipboard holds nothing the keypad could have typed;
@@ -490,17 +344,13 @@ void frmCalculator::ShowDisplayMenu(POINT at) {
         return;
     }
     enum : UINT { kCopy = 1, kPaste = 2 };
-    const bool pastable =
-        calculator::IsPastable(calculator::TrimmedText(ClipboardText().value_or("")));
     AppendMenuW(menu, MF_STRING, kCopy, L"&Copy");
-    AppendMenuW(menu, MF_STRING | (pastable ? 0 : MF_GRAYED), kPaste, L"&Paste");
-    const HWND focus = GetFocus();
+    AppendMenuW(menu, MF_STRING | (logic_.CanPaste() ? 0 : MF_GRAYED), kPaste, L"&Paste");
+    const std::optional<std::size_t> focus = keypad_->Focused();
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr));
     DestroyMenu(menu);
-    if (focus != nullptr && IsWindow(focus)) {
-        FocusControl(focus);
-    }
+    FocusKey(focus);
     if (chosen == kCopy) {
         logic_.CopyDisplay();
     } else if (chosen == kPaste) {

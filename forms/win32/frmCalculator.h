@@ -1,6 +1,7 @@
-// The calculator dialog as a native Win32 window: its controls made from the layout table that the
-// Qt dialog uses too, bound to the calculator logic, with the key preview of DialogWindow. The
-// logic itself lives in calculator/; placing and showing the dialog is the component's.
+// The calculator dialog as a native Win32 window: the layout table that the Qt dialog uses too,
+// drawn by one window (Keypad.h) and bound to the calculator logic, with the key preview of
+// DialogWindow; the display and the FIX indicator are painted here. The logic itself lives in
+// calculator/; placing and showing the dialog is the component's.
 //
 //     zarnetcalc::forms::win32::frmCalculator dialog(owner);  // controls made, Form_Load run
 //     dialog.MoveTo(1500.0f, 3000.0f);                        // twips
@@ -9,15 +10,16 @@
 //     std::string outcome = dialog.Tag(), figure = dialog.DisplayText();
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "calculator/Calculator.h"
 #include "calculator/ControlSurface.h"
-#include "forms/CalculatorLayout.h"
+#include "forms/CalculatorControls.h"
 #include "forms/win32/DialogWindow.h"
+#include "forms/win32/Keypad.h"
 
 namespace zarnetcalc::forms::win32 {
 
@@ -48,11 +50,11 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     void CreateControls() override;
     void Layout() override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void OnCommand(int id) override;
     void OnCloseRequest() override;
     void PreviewKeyDown(unsigned vk, char32_t typed, std::int16_t shift) override;
     void PreviewChar(char32_t typed) override;
-    HWND CancelButton() const override { return cmdCancel_; }
+    bool HandleNavigationKey(unsigned vk) override;
+    bool HandleAccessKey(char32_t typed) override;
 
     // ControlSurface, the operations the logic calls
     void SetIndicatorText(std::string_view text) override;
@@ -68,28 +70,21 @@ class frmCalculator final : public DialogWindow, private calculator::ControlSurf
     std::optional<std::string> ClipboardText() const override;
     void SetClipboardText(std::string_view text) override;
     void Announce(std::string_view message) override;
-    void ShowDisplayMenu(POINT at);
 
+    void FocusKey(std::optional<std::size_t> index);
+    void ShowDisplayMenu(POINT at);
     void SetTimerRunning(bool running);
-    void DrawLabel(const DRAWITEMSTRUCT& item) const;
+    void DrawLabel(HDC dc, std::size_t index, RECT area) const;
     void DrawDisplay(HDC dc, RECT area) const;
     RECT OuterRect() const;
 
     calculator::Calculator logic_{*this};
-    // The windows of the control collection, in its order; null for the timer.
-    std::array<HWND, layout::kControls.size()> controls_{};
-    HWND cmdKeypad_[20] = {};
-    HWND cmdAbout_ = nullptr;
-    HWND cmdCancel_ = nullptr;
-    HWND cmdTmp_ = nullptr;
-    HWND txtDisplay_ = nullptr;
-    HWND lblSubDisplay0_ = nullptr;
+    std::optional<Keypad> keypad_;
     int timerId_ = 0;
     bool timerRunning_ = false;
 
     zarnetcalc::win32::UniqueFont displayFont_;
     zarnetcalc::win32::UniqueFont indicatorFont_;
-    zarnetcalc::win32::UniqueIcon aboutPicture_;
 
     std::string display_;  // txtDisplay's text, kept as the logic reads it
     std::string tag_;

@@ -1,8 +1,10 @@
 // How the component's dialogs name their controls, for tests, accessibility tools and the sample
 // hosts' scripted mode: each control's objectName ("cmdKeypad(7)", "txtDisplay"), in the order of
-// its dialog's control collection. On Qt a control's objectName is set on its widget; on Windows
-// a control is the child window whose id is its dialog's base plus its place in the list, in a
-// window of the class named below. Header-only and toolkit-free.
+// its dialog's control collection. On Qt a control's objectName is set on its widget. On Windows,
+// in a window of the class named below, a control of the About box is the child window whose id is
+// the box's base plus its place in the list; the calculator's controls are all drawn by one child
+// window (of id kCalculatorKeypadId), whose accessible object has a child for each but the timer,
+// numbered from 1 in the list's order (CalculatorChildId). Header-only and toolkit-free.
 #pragma once
 
 #include <array>
@@ -33,6 +35,7 @@ inline constexpr std::array<std::string_view, 5> kAboutControls{
 inline constexpr const wchar_t* kCalculatorClass = L"ZarnetCalc.frmCalculator";
 inline constexpr const wchar_t* kAboutClass = L"ZarnetCalc.frmAbout";
 inline constexpr int kCalculatorIdBase = 1000;
+inline constexpr int kCalculatorKeypadId = 999;
 inline constexpr int kAboutIdBase = 2000;
 
 // The place of name in list, if it is there.
@@ -47,14 +50,25 @@ constexpr std::optional<int> PlaceOf(const std::array<std::string_view, N>& list
     return std::nullopt;
 }
 
-// The Windows control id of the calculator's or the About box's control of that objectName.
-constexpr std::optional<int> CalculatorControlId(std::string_view name) {
-    const auto place = PlaceOf(kCalculatorControls, name);
-    return place ? std::optional<int>(kCalculatorIdBase + *place) : std::nullopt;
-}
+// The Windows control id of the About box's control of that objectName.
 constexpr std::optional<int> AboutControlId(std::string_view name) {
     const auto place = PlaceOf(kAboutControls, name);
     return place ? std::optional<int>(kAboutIdBase + *place) : std::nullopt;
+}
+
+// Windows: the calculator's accessible child id of a control, 0 for the timer (no child, as it is
+// never on the screen) and for a name that is not in the list.
+constexpr long CalculatorChildId(std::string_view name) {
+    long id = 0;
+    for (const std::string_view control : kCalculatorControls) {
+        if (control != "Timer1") {
+            ++id;
+        }
+        if (control == name) {
+            return control == "Timer1" ? 0 : id;
+        }
+    }
+    return 0;
 }
 
 }  // namespace zarnetcalc::controls

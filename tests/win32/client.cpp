@@ -22,6 +22,8 @@
 #include <string>
 #include <thread>
 
+#include "common/win32/CalculatorControls.h"
+#include "common/win32/Input.h"
 #include "common/win32/WideText.h"
 #include "common/win32/WindowForm.h"
 #include "zarnetcalc/DispatchIds.h"
@@ -659,8 +661,7 @@ void OwnerThatDoesNotAnswer(const CLSID& clsid) {
         Sleep(20);
         window = FindWindowW(L"ZarnetCalcHungOwner", nullptr);
     }
-    Ptr<IDispatch> form;
-    form.Attach(new zarnetcalc::win32::WindowForm(window));
+    const auto form = zarnetcalc::win32::WindowForm::Create<Ptr<IDispatch>>(window);
     Ptr<_clsZarnetCalc> calc = NewCalculator(clsid, form.Get());
     const DWORD start = GetTickCount();
     const HRESULT hr = calc->Show();
@@ -699,6 +700,36 @@ DWORD WINAPI Idle(void*) {
     return 0;
 }
 
+// A client (a screen reader, say) that still holds the calculator's accessible object once the
+// calculator has gone keeps the library loaded, for the object's code is in it; the object then
+// says its window is gone. Once it is released the library can go.
+void AccessibleObjectHeld(const WorkerJob& job) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Ptr<IAccessible> held;
+    {
+        Ptr<IDispatch> form;
+        CoCreateInstance(job.formClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, Out(form));
+        Ptr<_clsZarnetCalc> calc = NewCalculator(job.clsid, form.Get());
+        if (calc.Get()) {
+            ShowThen(calc.Get(), nullptr, [&held](HWND dialog) {
+                held = zarnetcalc::win32::KeypadObject(dialog);
+                PostKey(dialog, VK_F2);
+            });
+        }
+    }
+    CoFreeUnusedLibrariesEx(0, 0);
+    Line("zarnetcalc.dll while a client holds the closed calculator's accessible object",
+         GetModuleHandleW(L"zarnetcalc.dll") != nullptr ? "still loaded" : "unloaded");
+    long children = 0;
+    Line("  the object, asked for its children",
+         held.Get() ? Hex(held->get_accChildCount(&children)) : "no object");
+    held.Reset();
+    CoFreeUnusedLibrariesEx(0, 0);
+    Line("  once it is released",
+         GetModuleHandleW(L"zarnetcalc.dll") != nullptr ? "still loaded" : "unloaded");
+    CoUninitialize();
+}
+
 // In a process of its own (--worker), where nothing else holds the library: a worker thread in
 // an apartment of its own uses the calculator and ends, and the library can go afterwards; and a
 // library loaded and freed by hand while another thread lives goes too.
@@ -734,6 +765,7 @@ int WorkerProcess() {
     if (thread != nullptr) {
         CloseHandle(thread);
     }
+    AccessibleObjectHeld(job);
     return 0;
 }
 
@@ -766,28 +798,29 @@ void WorkerThread() {
 
 // ---- a screen reader's view, through the system's accessibility interface --------------------
 
-constexpr IID kIidAccessible = {
-    0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+using zarnetcalc::win32::KeyChild;
+using zarnetcalc::win32::KeypadObject;
 
-std::string Described(IAccessible* object) {
+// A control as a screen reader meets it: its name, value (for a label) and whether it is shown.
+std::string Described(IAccessible* object, VARIANT child) {
     if (object == nullptr) {
         return "no accessible object";
     }
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
     BSTR value = nullptr;
     VARIANT state;
     VariantInit(&state);
-    object->get_accName(self, &name);
-    object->get_accValue(self, &value);
-    object->get_accState(self, &state);
+    VARIANT role;
+    VariantInit(&role);
+    object->get_accName(child, &name);
+    object->get_accValue(child, &value);
+    object->get_accState(child, &state);
+    object->get_accRole(child, &role);
     std::string text = "name \"" + Narrow(name ? name : L"") + "\"";
     if (value != nullptr) {
         text += ", value \"" + Narrow(value) + "\"";
     }
+    text += role.vt == VT_I4 && role.lVal == ROLE_SYSTEM_PUSHBUTTON ? ", push button" : "";
     const bool invisible = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
     text += invisible ? ", not shown" : ", shown";
     SysFreeString(name);
@@ -795,27 +828,36 @@ std::string Described(IAccessible* object) {
     return text;
 }
 
-std::string Described(HWND control) {
-    Ptr<IAccessible> object;
-    AccessibleObjectFromWindow(control, OBJID_CLIENT, kIidAccessible, Out(object));
-    return Described(object.Get());
-}
-
+// What the screen reader hears from the calculator's window while keys are typed: name changes
+// of the focus holder, and the children the focus events name (a repeat told once).
 struct Heard {
-    HWND speaker = nullptr;
-    std::string names;  // what name changes on the speaker said, in order
+    HWND window = nullptr;
+    LONG speaker = 0;     // the focus holder's child id
+    std::string names;    // what its name changes said, in order
+    std::string focused;  // the children focused, in order
+    LONG lastFocused = 0;
 } heard;
 
-void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
-                           DWORD) {
-    if (window != heard.speaker || object != OBJID_CLIENT) {
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                      DWORD) {
+    if (window != heard.window || object != OBJID_CLIENT) {
+        return;
+    }
+    if (event == EVENT_OBJECT_FOCUS) {
+        for (const std::string_view name : zarnetcalc::controls::kCalculatorControls) {
+            if (child != heard.lastFocused &&
+                zarnetcalc::controls::CalculatorChildId(name) == child) {
+                heard.focused += (heard.focused.empty() ? "" : ", ") + std::string(name);
+            }
+        }
+        heard.lastFocused = child;
         return;
     }
     Ptr<IAccessible> accessible;
     VARIANT which;
     VariantInit(&which);
-    if (SUCCEEDED(
-            AccessibleObjectFromEvent(window, object, child, accessible.GetAddressOf(), &which))) {
+    if (child == heard.speaker && SUCCEEDED(AccessibleObjectFromEvent(
+                                      window, object, child, accessible.GetAddressOf(), &which))) {
         BSTR name = nullptr;
         accessible->get_accName(which, &name);
         heard.names += (heard.names.empty() ? "\"" : ", \"") + Narrow(name ? name : L"") + "\"";
@@ -823,27 +865,26 @@ void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG 
     }
 }
 
-HWND ControlOf(HWND dialog, int id) {
-    return GetDlgItem(dialog, id);
-}
-
 void ScreenReader(const CLSID& clsid, IDispatch* form) {
     Ptr<_clsZarnetCalc> calc = NewCalculator(clsid, form);
     const HWINEVENTHOOK hook =
-        SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnNameChange,
+        SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr, OnEvent,
                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-    // Control ids: 1000 plus the place in the control collection (zarnetcalc/ControlNames.h).
-    const struct {
-        const char* name;
-        int id;
-    } controls[] = {{"txtDisplay", 1031},   {"lblSubDisplay(0)", 1030}, {"cmdFix", 1022},
-                    {"cmdDone", 1023},      {"cmdTmp", 1027},           {"cmdCancel", 1026},
-                    {"lblErrorCode", 1028}, {"lblSubDisplay(1)", 1029}};
+    const char* controls[] = {"txtDisplay", "lblSubDisplay(0)", "cmdAbout",
+                              "cmdFix",     "cmdDone",          "cmdTmp",
+                              "cmdCancel",  "lblErrorCode",     "lblSubDisplay(1)"};
     const HRESULT hr = ShowThen(calc.Get(), nullptr, [&](HWND dialog) {
-        for (const auto& c : controls) {
-            Line("  " + std::string(c.name), Described(ControlOf(dialog, c.id)));
+        const Ptr<IAccessible> keypad = KeypadObject(dialog);
+        long children = 0;
+        if (keypad.Get()) {
+            keypad->get_accChildCount(&children);
         }
-        heard.speaker = ControlOf(dialog, 1027);
+        Line("  children of the calculator's window", std::to_string(children));
+        for (const char* name : controls) {
+            Line("  " + std::string(name), Described(keypad.Get(), KeyChild(name)));
+        }
+        heard.window = GetDlgItem(dialog, zarnetcalc::controls::kCalculatorKeypadId);
+        heard.speaker = KeyChild("cmdTmp").lVal;
         PostKey(dialog, '5');
         PostKey(dialog, VK_MULTIPLY);
         PostKey(dialog, '2');
@@ -851,6 +892,7 @@ void ScreenReader(const CLSID& clsid, IDispatch* form) {
         Later([dialog] { PostKey(dialog, VK_F2); });
     });
     Line("  name changes on cmdTmp, keys 5 * 2 Enter", heard.names);
+    Line("  the focus meanwhile on", heard.focused);
     Line("  then", Ended(calc.Get(), hr));
     if (hook != nullptr) {
         UnhookWinEvent(hook);
@@ -925,12 +967,81 @@ void ShowFrom(const CLSID& clsid, IDispatch* form) {
 }
 #endif
 
+// A clipboard owner that promises text and renders it only when asked (delayed rendering), and
+// then slowly: a window of a thread of its own.
+constexpr DWORD kRenderDelayMs = 5000;
+
+LRESULT CALLBACK LateOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RENDERFORMAT && wParam == CF_UNICODETEXT) {
+        Sleep(kRenderDelayMs);
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, sizeof L"42");
+        if (auto* text = static_cast<wchar_t*>(GlobalLock(data))) {
+            lstrcpyW(text, L"42");
+            GlobalUnlock(data);
+        }
+        SetClipboardData(CF_UNICODETEXT, data);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+DWORD WINAPI LateOwnerThread(void* ready) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = LateOwner;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ZarnetCalcLateClipboardOwner";
+    RegisterClassW(&windowClass);
+    HWND owner = CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
+    if (OpenClipboard(owner)) {
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, nullptr);  // promised, rendered when asked
+        CloseClipboard();
+    }
+    SetEvent(ready);
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&msg);
+    }
+    DestroyWindow(owner);
+    return 0;
+}
+
+// Ctrl+V with such an owner on the clipboard: the calculator gives up after about a second with
+// nothing pasted, instead of waiting for the owner.
+void PasteFromALateOwner(const CLSID& clsid, IDispatch* form) {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD ownerThreadId = 0;
+    HANDLE ownerThread = CreateThread(nullptr, 0, LateOwnerThread, ready, 0, &ownerThreadId);
+    WaitForSingleObject(ready, 5000);
+    Ptr<_clsZarnetCalc> calc = NewCalculator(clsid, form);
+    DWORD pasted = 0;
+    const HRESULT hr = ShowThen(calc.Get(), nullptr, [&](HWND dialog) {
+        SetForegroundWindow(dialog);
+        PostKey(dialog, '7');
+        Later([dialog, &pasted] {
+            pasted = GetTickCount();
+            zarnetcalc::win32::PressKey('V', false, false, true);
+            Later([dialog] { PostKey(dialog, VK_F2); });
+        });
+    });
+    const DWORD took = GetTickCount() - pasted;
+    Line("Show, 7 and Ctrl+V from a clipboard owner that renders in 5 s",
+         Ended(calc.Get(), hr) + (took < kRenderDelayMs - 1000 ? ", back before it rendered"
+                                                               : ", held until it rendered"));
+    PostThreadMessageW(ownerThreadId, WM_QUIT, 0, 0);
+    WaitForSingleObject(ownerThread, kRenderDelayMs + 5000);
+    CloseHandle(ownerThread);
+    CloseHandle(ready);
+}
+
 void HostsAsUsersFoundThem(_clsZarnetCalc* calc, const CLSID& clsid, IDispatch* form) {
     ScriptValues(calc, form);
     calc->put_MyOwner(nullptr);
     PostedKeys(clsid, form);
     NestedShow(clsid, form);
     OwnerThatDoesNotAnswer(clsid);
+    PasteFromALateOwner(clsid, form);
     WorkerThread();
     Line("a screen reader's view of the calculator", "");
     ScreenReader(clsid, form);
