@@ -370,20 +370,8 @@ DialogWindow::ModalEnd DialogWindow::RunModal(HWND owner) {
 }
 
 LRESULT CALLBACK DialogWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    DialogWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<DialogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    } else {
-        self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
+    DialogWindow* self = ObjectOfWindow(hwnd, message, lParam, &DialogWindow::hwnd_);
     if (self == nullptr) {
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     // No exception may cross the system's frames: it ends the modal loop and is rethrown there.

@@ -40,6 +40,29 @@ HINSTANCE FormsModule();
 ATOM RegisterFormsClass(const wchar_t* className, WNDPROC procedure);
 void UnregisterFormsClasses();
 
+// The object behind a window of such a class, for its window procedure: the creation parameter,
+// kept in GWLP_USERDATA from WM_NCCREATE (where it learns its window through handle) to
+// WM_NCDESTROY (where it forgets it). Null outside that span, and for WM_NCDESTROY itself.
+template <class Object>
+Object* ObjectOfWindow(HWND window, UINT message, LPARAM lParam, HWND Object::*handle) {
+    if (message == WM_NCCREATE) {
+        auto* object =
+            static_cast<Object*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (object != nullptr) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+            object->*handle = window;
+        }
+        return object;
+    }
+    auto* object = reinterpret_cast<Object*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (object != nullptr && message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        object->*handle = nullptr;
+        return nullptr;
+    }
+    return object;
+}
+
 class DialogWindow {
   public:
     DialogWindow(const DialogWindow&) = delete;

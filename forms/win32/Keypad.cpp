@@ -341,9 +341,13 @@ void Keypad::Paint(HDC dc) const {
     RECT dirty{};
     GetClipBox(dc, &dirty);
     RECT overlap{};
+    // Asked once a paint: under Wine each is a round trip to the window server.
+    const auto cues =
+        static_cast<WORD>(SendMessageW(GetAncestor(hwnd_, GA_ROOT), WM_QUERYUISTATE, 0, 0));
+    const std::optional<std::size_t> focused = HasFocus() ? focus_ : std::nullopt;
     for (const Entry& entry : entries_) {
         if (IsKey(entry) && IntersectRect(&overlap, &entry.rect, &dirty)) {
-            PaintKey(dc, entry);
+            PaintKey(dc, entry, cues, focused);
         }
     }
     // The labels last, and backwards: the display first, then the indicator in front of its left
@@ -361,12 +365,12 @@ void Keypad::Paint(HDC dc) const {
 // frame in the system's colours (which high contrast sets); its caption with the access key
 // underlined unless the keyboard cues are hidden, or its picture; the focus rectangle where the
 // cues allow it.
-void Keypad::PaintKey(HDC dc, const Entry& entry) const {
+void Keypad::PaintKey(HDC dc, const Entry& entry, WORD cues,
+                      std::optional<std::size_t> focus) const {
     const std::size_t e = static_cast<std::size_t>(&entry - entries_.data());
     const ControlDef& def = kControls[entry.index];
     const bool pressed = ShowsPressed(e);
-    const bool focused = HasFocus() && focus_ == e;
-    const LRESULT cues = SendMessageW(GetAncestor(hwnd_, GA_ROOT), WM_QUERYUISTATE, 0, 0);
+    const bool focused = focus == e;
     RECT face = entry.rect;
     const std::wstring caption = Widen(def.caption);
     const UINT textFormat =
@@ -415,23 +419,9 @@ void Keypad::PaintKey(HDC dc, const Entry& entry) const {
 // ---- the window ---------------------------------------------------------------------------
 
 LRESULT CALLBACK Keypad::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Keypad* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<Keypad*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    } else {
-        self = reinterpret_cast<Keypad*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (self == nullptr) {
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return self->Handle(message, wParam, lParam);
+    Keypad* self = ObjectOfWindow(hwnd, message, lParam, &Keypad::hwnd_);
+    return self != nullptr ? self->Handle(message, wParam, lParam)
+                           : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT Keypad::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

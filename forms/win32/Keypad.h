@@ -103,7 +103,8 @@ class Keypad {
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc) const;
-    void PaintKey(HDC dc, const Entry& entry) const;
+    // cues: the window's keyboard-cue state (UISF_*); focus: the focused entry, if it has focus.
+    void PaintKey(HDC dc, const Entry& entry, WORD cues, std::optional<std::size_t> focus) const;
     static bool IsKey(const Entry& entry);
     static bool IsLabel(const Entry& entry);
     bool IsDefault(const Entry& entry) const;
