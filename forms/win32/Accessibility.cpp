@@ -10,6 +10,7 @@
 
 #include "common/CountedObject.h"
 #include "common/win32/WideText.h"
+#include "forms/AccessKey.h"
 #include "forms/win32/Keypad.h"
 
 namespace zarnetcalc::forms::win32::accessibility {
@@ -224,13 +225,8 @@ class KeypadAccessible final : public OverStandard<KeypadAccessible> {
             return standard_->get_accKeyboardShortcut(child, text);
         }
         return Answer(child, text, [](const Keypad::EntryFacts& facts) -> BSTR {
-            const char* caption = layout::kControls[facts.index].caption;
-            for (const char* c = caption; c[0] != '\0' && c[1] != '\0'; ++c) {
-                if (c[0] == '&' && c[1] != '&') {
-                    return Text(L"Alt+" + std::wstring(1, static_cast<wchar_t>(c[1])));
-                }
-            }
-            return nullptr;
+            const char key = AccessKeyOf(std::string_view(layout::kControls[facts.index].caption));
+            return key != 0 ? Text(L"Alt+" + std::wstring(1, static_cast<wchar_t>(key))) : nullptr;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {

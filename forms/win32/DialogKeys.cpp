@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "calculator/KeyCodes.h"
+#include "forms/AccessKey.h"
 #include "forms/win32/DialogWindow.h"
 
 namespace zarnetcalc::forms::win32 {
@@ -50,17 +51,10 @@ void DropQueuedCharacters(HWND target) {
     }
 }
 
-// The access key of a caption: the character after a single "&".
-char32_t AccessKeyOf(const std::wstring& caption) {
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] == L'&') {
-            if (caption[i + 1] != L'&') {
-                return static_cast<char32_t>(std::towlower(caption[i + 1]));
-            }
-            ++i;  // "&&" is a plain "&"
-        }
-    }
-    return 0;
+// The access key of a window's caption, in lower case.
+char32_t AccessKeyOfWindow(HWND window) {
+    const std::wstring caption = Widen(WindowText(window));
+    return static_cast<char32_t>(std::towlower(AccessKeyOf(std::wstring_view(caption))));
 }
 
 }  // namespace
@@ -172,7 +166,7 @@ bool DialogWindow::HandleAccessKey(char32_t typed) {
         if (!IsButton(child) || !IsWindowVisible(child)) {
             continue;
         }
-        if (AccessKeyOf(Widen(WindowText(child))) == key && IsWindowEnabled(child)) {
+        if (AccessKeyOfWindow(child) == key && IsWindowEnabled(child)) {
             Click(child);
             return true;
         }

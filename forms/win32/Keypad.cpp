@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <numeric>
 
+#include "forms/AccessKey.h"
 #include "forms/Twips.h"
 #include "forms/win32/Accessibility.h"
 #include "forms/win32/DialogWindow.h"
@@ -28,17 +29,10 @@ ATOM RegisterKeypadClass(WNDPROC procedure) {
     return RegisterFormsClass(kKeypadClass, procedure);
 }
 
-// The access key of a caption: the character after a single "&".
-char32_t AccessKeyOf(const char* caption) {
-    for (const char* c = caption; c[0] != '\0' && c[1] != '\0'; ++c) {
-        if (c[0] == '&') {
-            if (c[1] != '&') {
-                return static_cast<char32_t>(std::towlower(static_cast<wint_t>(c[1])));
-            }
-            ++c;  // "&&" is a plain "&"
-        }
-    }
-    return 0;
+// The access key of a caption, in lower case.
+char32_t LowerAccessKeyOf(const char* caption) {
+    const auto key = static_cast<unsigned char>(AccessKeyOf(std::string_view(caption)));
+    return static_cast<char32_t>(std::towlower(key));
 }
 
 }  // namespace
@@ -213,7 +207,7 @@ std::optional<std::size_t> Keypad::Next(bool backwards) const {
 
 std::optional<std::size_t> Keypad::ForAccessKey(char32_t key) const {
     for (const Entry& entry : entries_) {
-        if (IsKey(entry) && AccessKeyOf(kControls[entry.index].caption) == key) {
+        if (IsKey(entry) && LowerAccessKeyOf(kControls[entry.index].caption) == key) {
             return entry.index;
         }
     }
