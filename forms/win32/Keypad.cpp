@@ -214,10 +214,10 @@ std::optional<std::size_t> Keypad::ForAccessKey(char32_t key) const {
     return std::nullopt;
 }
 
+// A disabled key ignores its keyboard equivalents, as it ignores the mouse.
 void Keypad::Click(std::size_t index) {
     if (Enabled(index)) {
-        onClick_(
-            index);  // a disabled key ignores its keyboard equivalents, as it ignores the mouse
+        onClick_(index);
     }
 }
 

@@ -17,6 +17,7 @@
 #include <wrl/client.h>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <map>
 #include <string>
@@ -558,6 +559,11 @@ HRESULT ShowThen(_clsZarnetCalc* calc, HWND skip, std::function<void(HWND)> act)
 void PostKey(HWND dialog, UINT vk) {
     PostMessageW(dialog, WM_KEYDOWN, vk, 0);
 }
+void PostKeys(HWND dialog, std::initializer_list<UINT> keys) {
+    for (const UINT vk : keys) {
+        PostKey(dialog, vk);
+    }
+}
 
 Ptr<_clsZarnetCalc> NewCalculator(const CLSID& clsid, IDispatch* owner) {
     Ptr<_clsZarnetCalc> calc;
@@ -608,8 +614,7 @@ void ScriptValues(_clsZarnetCalc* calc, IDispatch* form) {
 void PostedKeys(const CLSID& clsid, IDispatch* form) {
     Ptr<_clsZarnetCalc> calc = NewCalculator(clsid, form);
     const HRESULT hr = ShowThen(calc.Get(), nullptr, [](HWND dialog) {
-        PostKey(dialog, '7');
-        PostKey(dialog, VK_F2);
+        PostKeys(dialog, {'7', VK_F2});
     });
     Line("Show, 7 and F2 posted at once", Ended(calc.Get(), hr));
 }
@@ -885,10 +890,7 @@ void ScreenReader(const CLSID& clsid, IDispatch* form) {
         }
         heard.window = GetDlgItem(dialog, zarnetcalc::controls::kCalculatorKeypadId);
         heard.speaker = KeyChild("cmdTmp").lVal;
-        PostKey(dialog, '5');
-        PostKey(dialog, VK_MULTIPLY);
-        PostKey(dialog, '2');
-        PostKey(dialog, VK_RETURN);
+        PostKeys(dialog, {'5', VK_MULTIPLY, '2', VK_RETURN});
         Later([dialog] { PostKey(dialog, VK_F2); });
     });
     Line("  name changes on cmdTmp, keys 5 * 2 Enter", heard.names);
@@ -900,11 +902,6 @@ void ScreenReader(const CLSID& clsid, IDispatch* form) {
 }
 
 #ifdef ___clsZarnetCalc2_INTERFACE_DEFINED__
-void PostKeys(HWND dialog, std::initializer_list<UINT> keys) {
-    for (const UINT vk : keys) {
-        PostKey(dialog, vk);
-    }
-}
 
 // _clsZarnetCalc2's ShowFrom as a client built against this version calls it: through the vtable,
 // by name, and through the type library's description of the vtable (ITypeInfo::Invoke).
